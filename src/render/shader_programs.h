@@ -1,4 +1,4 @@
-// The three shader programs: their sources, building and start-up uniforms.
+// The three shader programs: building them and their start-up uniforms.
 #pragma once
 
 #include <cstdint>
@@ -7,10 +7,12 @@ extern uint32_t orenNayarProgram;
 extern uint32_t viewAngleProgram;
 extern uint32_t flatProgram;
 
-// Compiles and links one program with "in_position" at location 0 and
-// "in_normal" at 1, and makes it current. A failed compile or link ends the
+// Compiles and links one program from two source-table entries, with
+// "in_position" at location 0 and "in_normal" at 1, and makes it current. The
+// id goes to *program as soon as it exists. A failed compile or link ends the
 // process with exit code 1.
-uint32_t buildProgram(const char* const* vertexSource, const char* const* fragmentSource);
+void buildProgram(uint32_t* program, const char* const* vertexSource,
+                  const char* const* fragmentSource);
 
 // Builds orenNayarProgram, viewAngleProgram and flatProgram, in that order.
 void buildShaderPrograms();

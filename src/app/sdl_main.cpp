@@ -1,0 +1,93 @@
+// The Linux shell: one borderless window covering the screen, the OpenGL 4.0
+// context, the start-up work in its fixed order, then an event loop that never
+// waits and draws a frame whenever no event is pending.
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "audio/music.h"
+#include "gl/gl_types.h"
+#include "gl/sdl_context.h"
+#include "render/mesh_upload.h"
+#include "render/render_state.h"
+#include "render/shader_programs.h"
+#include "render/startup_matrices.h"
+#include "show/frame_clock.h"
+#include "show/shell.h"
+
+namespace {
+
+SDL_Window* mainWindow = nullptr;
+
+// Escape, or a close request from the window manager, ends the run.
+bool isQuitRequest(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_QUIT:
+        return true;
+    case SDL_WINDOWEVENT:
+        return event.window.event == SDL_WINDOWEVENT_CLOSE;
+    case SDL_KEYDOWN:
+        return event.key.keysym.sym == SDLK_ESCAPE;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+void present() { SDL_GL_SwapWindow(mainWindow); }
+
+void endProcess(int code) {
+    // Nothing is released: the process exit reclaims the window, the context
+    // and the audio device. Only buffered output is written out.
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+int main(int, char**) {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) endProcess(1);
+
+    // The window: borderless, covering the display, raised and focused,
+    // cursor hidden. A pixel format that cannot be had fails its creation.
+    sdlRequestPixelFormat();
+    mainWindow = SDL_CreateWindow("qorv", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 800,
+                                  600,
+                                  SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS |
+                                      SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (!mainWindow) endProcess(1);
+    SDL_ShowCursor(SDL_DISABLE);
+    SDL_RaiseWindow(mainWindow);
+
+    if (!sdlCreateContext(mainWindow)) endProcess(1);
+    // Never call through a null entry: a driver that lacks one cannot show it.
+    if (!sdlLoadGlApi()) endProcess(1);
+
+    // The projection's aspect and the viewport both come from the drawable
+    // size in pixels once the window fills the screen (on HiDPI displays it
+    // differs from the window size in screen units).
+    int x = 0, y = 0, width = 0, height = 0;
+    SDL_GetWindowPosition(mainWindow, &x, &y);
+    SDL_GL_GetDrawableSize(mainWindow, &width, &height);
+    windowRect = {x, y, x + width, y + height};
+    glViewport(0, 0, width, height);
+
+    setFixedRenderState();
+    sdlSetSwapInterval();
+
+    setStartupMatrices();
+    buildShaderPrograms();
+    setStartupUniforms();
+    uploadMeshes();
+
+    BASS_Init(-1, 44100, 0, nullptr, nullptr);
+    musicStream = BASS_StreamCreateFile(false, "c.ogg", 0, 0, BASS_STREAM_PRESCAN);
+    BASS_ChannelPlay(musicStream, false);
+
+    for (;;) {
+        SDL_Event event;
+        while (SDL_PollEvent(&event))
+            if (isQuitRequest(event)) endProcess(0);
+        renderFrame();
+    }
+}

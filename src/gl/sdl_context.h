@@ -1,0 +1,18 @@
+// The show's OpenGL 4.0 context on an SDL2 window.
+#pragma once
+
+#include <SDL.h>
+
+// Asks for the show's pixel format and context before the window exists:
+// 24-bit RGB colour, 24-bit depth, 8-bit stencil, double buffered, no
+// multisampling; OpenGL 4.0 with no profile mask and no flags.
+void sdlRequestPixelFormat();
+
+// Creates the context on the window and makes it current; null on failure.
+SDL_GLContext sdlCreateContext(SDL_Window* window);
+
+// Fills glApi through SDL_GL_GetProcAddress; false when an entry is missing.
+bool sdlLoadGlApi();
+
+// Swap interval 1: each presentation waits for one vertical blank.
+void sdlSetSwapInterval();

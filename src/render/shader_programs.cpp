@@ -1,0 +1,91 @@
+// Building the shader programs and giving them their start-up uniforms.
+#include "render/shader_programs.h"
+
+#include "gl/gl_api.h"
+#include "math/vec.h"
+#include "render/shader_sources.h"
+#include "render/startup_matrices.h"
+#include "show/shell.h"
+
+uint32_t orenNayarProgram;
+uint32_t viewAngleProgram;
+uint32_t flatProgram;
+
+namespace {
+
+// A failed build ends start-up at once, without a message: there is no
+// fallback rendering path.
+void requireStatus(GLint status) {
+    if (status != GL_TRUE) endProcess(1);
+}
+
+void uploadMatrix(GLuint program, const char* name, const Mat4* matrix) {
+    GLint location = glApi.glGetUniformLocation(program, name);
+    glApi.glUniformMatrix4fv(location, 1, GL_FALSE, matrix->m);
+}
+
+void uploadVector(GLuint program, const char* name, const Vec3* vector) {
+    GLint location = glApi.glGetUniformLocation(program, name);
+    glApi.glUniform3fv(location, 1, &vector->x);
+}
+
+// Every program receives all eight names, whether its code reads them or not;
+// a name the linker dropped answers -1 and its upload does nothing.
+void uploadStartupUniforms(GLuint program) {
+    const Vec3 viewDirection = {0.0f, 0.0f, 1.0f};
+    const Vec3 lightPosition0 = {500.0f, -100.0f, -200.0f};
+    const Vec3 lightColor0 = {0.5f, 1.0f, 0.1f};
+    const Vec3 lightPosition1 = {-300.0f, 200.0f, 400.0f};
+    const Vec3 lightColor1 = {0.9f, 0.4f, 0.0f};
+    uploadMatrix(program, "world_matrix", &worldMatrix);
+    uploadMatrix(program, "view_matrix", &viewMatrix);
+    uploadMatrix(program, "projection_matrix", &projectionMatrix);
+    uploadVector(program, "view_direction", &viewDirection);
+    uploadVector(program, "light_position_0", &lightPosition0);
+    uploadVector(program, "light_color_0", &lightColor0);
+    uploadVector(program, "light_position_1", &lightPosition1);
+    uploadVector(program, "light_color_1", &lightColor1);
+}
+
+}  // namespace
+
+void buildProgram(uint32_t* program, const char* const* vertexSource,
+                  const char* const* fragmentSource) {
+    GLuint vs = glApi.glCreateShader(GL_VERTEX_SHADER);
+    GLuint fs = glApi.glCreateShader(GL_FRAGMENT_SHADER);
+    *program = glApi.glCreateProgram();
+    glApi.glShaderSource(vs, 1, vertexSource, nullptr);
+    glApi.glShaderSource(fs, 1, fragmentSource, nullptr);
+    glApi.glCompileShader(vs);
+    glApi.glCompileShader(fs);
+
+    GLint status = 0;
+    glApi.glGetShaderiv(vs, GL_COMPILE_STATUS, &status);
+    requireStatus(status);
+    glApi.glGetShaderiv(fs, GL_COMPILE_STATUS, &status);
+    requireStatus(status);
+
+    glApi.glAttachShader(*program, vs);
+    glApi.glAttachShader(*program, fs);
+    // Fixed before linking: the vertex array objects rely on these locations.
+    glApi.glBindAttribLocation(*program, 0, "in_position");
+    glApi.glBindAttribLocation(*program, 1, "in_normal");
+    glApi.glLinkProgram(*program);
+    glApi.glGetProgramiv(*program, GL_LINK_STATUS, &status);
+    requireStatus(status);
+    glApi.glUseProgram(*program);
+}
+
+void buildShaderPrograms() {
+    buildProgram(&orenNayarProgram, &shaderSourceTable[0], &shaderSourceTable[1]);
+    buildProgram(&viewAngleProgram, &shaderSourceTable[2], &shaderSourceTable[3]);
+    buildProgram(&flatProgram, &shaderSourceTable[4], &shaderSourceTable[5]);
+}
+
+void setStartupUniforms() {
+    const uint32_t programs[3] = {orenNayarProgram, viewAngleProgram, flatProgram};
+    for (uint32_t program : programs) {
+        glApi.glUseProgram(program);
+        uploadStartupUniforms(program);
+    }
+}
