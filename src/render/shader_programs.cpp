@@ -5,6 +5,7 @@
 #include "math/vec.h"
 #include "render/shader_sources.h"
 #include "render/startup_matrices.h"
+#include "render/uniform_upload.h"
 #include "show/shell.h"
 
 uint32_t orenNayarProgram;
@@ -17,16 +18,6 @@ namespace {
 // fallback rendering path.
 void requireStatus(GLint status) {
     if (status != GL_TRUE) endProcess(1);
-}
-
-void uploadMatrix(GLuint program, const char* name, const Mat4* matrix) {
-    GLint location = glApi.glGetUniformLocation(program, name);
-    glApi.glUniformMatrix4fv(location, 1, GL_FALSE, matrix->m);
-}
-
-void uploadVector(GLuint program, const char* name, const Vec3* vector) {
-    GLint location = glApi.glGetUniformLocation(program, name);
-    glApi.glUniform3fv(location, 1, &vector->x);
 }
 
 // Every program receives all eight names, whether its code reads them or not;
