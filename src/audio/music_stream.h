@@ -1,0 +1,41 @@
+// A music stream: one file decoded a block at a time on a thread of its own
+// into a ring that the audio output drains. The caller's thread never waits:
+// opening, the pre-scan, decoding and the device all happen on that thread.
+#pragma once
+
+#include <cstdint>
+
+struct MusicStream;
+
+enum class StreamState : int {
+    opening,  // the music thread is opening the file
+    failed,   // the file is not playable or no output opened: silence
+    ready,    // buffered, waiting for streamPlay
+    playing,  // the output is pulling frames
+};
+
+// Starts a stream on bytes [offset, offset + length) of the file at path
+// (length 0: to the end). prescan reads the page headers at the end of the
+// file to learn the length. deviceRate is the rate the output should run at.
+// Returns at once; a file that cannot be played shows up as failed later.
+MusicStream* streamCreate(const char* path, uint64_t offset, uint64_t length, bool prescan,
+                          uint32_t deviceRate);
+
+// Starts playback from the beginning of the file as soon as it is buffered.
+void streamPlay(MusicStream* stream);
+
+// For the output: copies up to count interleaved stereo frames and returns how
+// many; fewer (down to 0) when the decoder is behind or has finished.
+int streamPull(MusicStream* stream, int16_t* frames, int count);
+
+// True once the decoder has finished and every decoded frame has been pulled.
+bool streamDrained(const MusicStream* stream);
+
+StreamState streamState(const MusicStream* stream);
+uint32_t streamSampleRate(const MusicStream* stream);   // 0 until opened
+uint64_t streamLengthFrames(const MusicStream* stream);  // 0 when not pre-scanned
+
+// Stops the music thread, waits for it and frees the stream; the output must
+// no longer pull from it. The show never calls this: its stream lives until
+// the process ends.
+void streamDestroy(MusicStream* stream);
