@@ -1,0 +1,123 @@
+// The Windows shell: WinMain's start-up sequence and polling message loop, the
+// window procedure that turns every WM_PAINT into a frame, and the shell seam.
+#include <windows.h>
+
+#include <cstddef>
+
+#include "audio/music.h"
+#include "gl/gl_api.h"
+#include "gl/wgl_context.h"
+#include "render/mesh_upload.h"
+#include "render/render_state.h"
+#include "render/shader_programs.h"
+#include "render/startup_matrices.h"
+#include "show/frame_clock.h"
+#include "show/shell.h"
+
+HWND probeWindow;
+HWND mainWindow;
+HDC mainDc;
+
+// The portable windowRect is filled by GetWindowRect, so it must be a RECT.
+static_assert(sizeof(ScreenRect) == sizeof(RECT), "ScreenRect must be laid out like RECT");
+static_assert(offsetof(ScreenRect, left) == offsetof(RECT, left) &&
+                  offsetof(ScreenRect, top) == offsetof(RECT, top) &&
+                  offsetof(ScreenRect, right) == offsetof(RECT, right) &&
+                  offsetof(ScreenRect, bottom) == offsetof(RECT, bottom),
+              "ScreenRect must be laid out like RECT");
+static_assert(sizeof(WNDCLASSEXA) == 48, "the window class record is 48 bytes on 32-bit Windows");
+
+void present() { SwapBuffers(mainDc); }
+
+void endProcess(int code) { ExitProcess(static_cast<UINT>(code)); }
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        // Never validated: the window stays invalid, so the next WM_PAINT comes
+        // as soon as the queue is otherwise empty, and each one draws a frame.
+        renderFrame();
+        return 0;
+    case WM_CLOSE:
+        PostQuitMessage(0);
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) PostQuitMessage(0);
+        return 0;
+    case WM_KEYUP:
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+namespace {
+
+const char kName[] = "qorv";
+
+HWND createShowClassWindow(HINSTANCE instance, int x, int y, int width, int height) {
+    return CreateWindowExA(WS_EX_APPWINDOW, kName, kName, WS_POPUP, x, y, width, height, nullptr,
+                           nullptr, instance, nullptr);
+}
+
+void startMusic() {
+    BASS_Init(-1, 44100, 0, nullptr, nullptr);
+    musicStream = BASS_StreamCreateFile(FALSE, "c.ogg", 0, 0, BASS_STREAM_PRESCAN);
+    BASS_ChannelPlay(musicStream, FALSE);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
+    windowClass.hIconSm = windowClass.hIcon;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = kName;
+    RegisterClassExA(&windowClass);
+
+    probeWindow = createShowClassWindow(instance, 0, 0, 10, 10);
+    ShowWindow(probeWindow, SW_HIDE);
+    wglProbeStage(probeWindow);
+
+    // CS_OWNDC keeps this device context valid for the whole run.
+    mainWindow = createShowClassWindow(instance, 50, 50, 800, 600);
+    mainDc = GetDC(mainWindow);
+    ShowWindow(mainWindow, SW_SHOW);
+    ShowWindow(mainWindow, SW_SHOWMAXIMIZED);
+    ShowCursor(FALSE);
+    SetForegroundWindow(mainWindow);
+    SetFocus(mainWindow);
+    GetWindowRect(mainWindow, reinterpret_cast<RECT*>(&windowRect));
+
+    // The context is made current after maximising, so OpenGL's default
+    // viewport covers the whole screen; none is ever set.
+    wglMainStage(mainDc);
+    setFixedRenderState();
+    wglApi.wglSwapIntervalEXT(1);
+
+    setStartupMatrices();
+    buildShaderPrograms();
+    setStartupUniforms();
+    uploadMeshes();
+    startMusic();
+
+    // Polls and never waits: with the window never validated, an empty queue
+    // hands out WM_PAINT, so the frames come from this loop's dispatches.
+    MSG message = {};
+    for (;;) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        if (message.message == WM_QUIT) break;
+    }
+    return 0;
+}
