@@ -39,10 +39,10 @@ bool isQuitRequest(const SDL_Event& event) {
 void present() { SDL_GL_SwapWindow(mainWindow); }
 
 void endProcess(int code) {
-    // Nothing is released: the process exit reclaims the window, the context
-    // and the audio device. Only buffered output is written out.
-    std::fflush(nullptr);
-    std::_Exit(code);
+    // Nothing is released by the show: the process exit reclaims the window,
+    // the context and the audio device. exit() rather than _Exit() so that
+    // buffered output and tools layered over the process (tracers) finish.
+    std::exit(code);
 }
 
 int main(int, char**) {
