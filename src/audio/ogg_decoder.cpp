@@ -1,7 +1,9 @@
 // Ogg Vorbis decoding over stb_vorbis, bounded in memory and safe on any input.
 #include "audio/ogg_decoder.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -28,9 +30,11 @@ constexpr size_t fileBufferBytes = 64 << 10;
 
 // Fills the stream description from a freshly opened decoder, or closes it when
 // the stream is not one we play.
-bool finishOpen(OggDecoder* decoder, stb_vorbis* vorbis, char* arena, bool prescan) {
+bool finishOpen(OggDecoder* decoder, stb_vorbis* vorbis, char* arena, uint64_t sectionBytes,
+                bool prescan) {
     decoder->vorbis = vorbis;
     decoder->arena = arena;
+    decoder->sectionBytes = sectionBytes;
     if (!vorbis) {
         oggClose(decoder);
         return false;
@@ -40,6 +44,8 @@ bool finishOpen(OggDecoder* decoder, stb_vorbis* vorbis, char* arena, bool presc
         oggClose(decoder);
         return false;
     }
+    decoder->frameCapacity = info.max_frame_size > 0 ? info.max_frame_size : 1;
+    decoder->frame = new int16_t[static_cast<size_t>(decoder->frameCapacity) * 2];
     decoder->sampleRate = info.sample_rate;
     decoder->channels = info.channels;
     decoder->lengthFrames = 0;
@@ -86,7 +92,7 @@ bool oggOpenFile(OggDecoder* decoder, const char* path, uint64_t offset, uint64_
     // stb_vorbis closes the file itself, on failure as on close.
     stb_vorbis* vorbis = stb_vorbis_open_file_section(file, 1, &openError, &alloc,
                                                       static_cast<unsigned>(length));
-    return finishOpen(decoder, vorbis, arena, prescan);
+    return finishOpen(decoder, vorbis, arena, length, prescan);
 }
 
 bool oggOpenMemory(OggDecoder* decoder, const uint8_t* data, size_t size, bool prescan) {
@@ -96,16 +102,39 @@ bool oggOpenMemory(OggDecoder* decoder, const uint8_t* data, size_t size, bool p
     stb_vorbis_alloc alloc{arena, arenaBytes};
     int openError = 0;
     stb_vorbis* vorbis = stb_vorbis_open_memory(data, static_cast<int>(size), &openError, &alloc);
-    return finishOpen(decoder, vorbis, arena, prescan);
+    return finishOpen(decoder, vorbis, arena, size, prescan);
 }
 
 int oggDecodeStereo(OggDecoder* decoder, int16_t* frames, int count) {
-    if (!decoder->vorbis || count <= 0) return 0;
-    return stb_vorbis_get_samples_short_interleaved(decoder->vorbis, 2, frames, count * 2);
+    if (!decoder->vorbis) return 0;
+    int written = 0;
+    while (written < count) {
+        if (decoder->frameUsed == decoder->frameFrames) {
+            if (decoder->ended) break;
+            int got = stb_vorbis_get_frame_short_interleaved(decoder->vorbis, 2, decoder->frame,
+                                                             decoder->frameCapacity * 2);
+            // stb_vorbis reads a file byte by byte and knows no end of a
+            // section, so a frame that took bytes from past it is dropped and
+            // ends the stream.
+            if (got <= 0 || stb_vorbis_get_file_offset(decoder->vorbis) > decoder->sectionBytes) {
+                decoder->ended = true;
+                break;
+            }
+            decoder->frameFrames = got;
+            decoder->frameUsed = 0;
+        }
+        int take = std::min(count - written, decoder->frameFrames - decoder->frameUsed);
+        std::memcpy(frames + written * 2, decoder->frame + decoder->frameUsed * 2,
+                    static_cast<size_t>(take) * 2 * sizeof(int16_t));
+        decoder->frameUsed += take;
+        written += take;
+    }
+    return written;
 }
 
 void oggClose(OggDecoder* decoder) {
     if (decoder->vorbis) stb_vorbis_close(decoder->vorbis);
     delete[] decoder->arena;
+    delete[] decoder->frame;
     *decoder = OggDecoder{};
 }

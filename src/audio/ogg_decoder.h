@@ -13,6 +13,16 @@ struct OggDecoder {
     uint32_t sampleRate = 0;    // frames per second of the stream
     int channels = 0;           // channels in the file; decoding always gives stereo
     uint64_t lengthFrames = 0;  // from the pre-scan; 0 when not scanned or unknown
+
+    // Bytes of the section; a Vorbis frame that needs bytes past it ends the
+    // stream.
+    uint64_t sectionBytes = 0;
+    // One decoded Vorbis frame, handed out across calls.
+    int16_t* frame = nullptr;
+    int frameCapacity = 0;  // frames
+    int frameFrames = 0;
+    int frameUsed = 0;
+    bool ended = false;
 };
 
 // Opens the Vorbis stream held in bytes [offset, offset + length) of a regular
@@ -28,7 +38,8 @@ bool oggOpenMemory(OggDecoder* decoder, const uint8_t* data, size_t size, bool p
 
 // Decodes up to count frames of interleaved stereo (mono is copied to both
 // sides, more channels are mixed down). Returns the frames written; 0 at the
-// end of the stream or at the first error that cannot be skipped.
+// end of the stream or of its section, or at the first error that cannot be
+// skipped.
 int oggDecodeStereo(OggDecoder* decoder, int16_t* frames, int count);
 
 // Releases the decoder and its file; safe on one that never opened.
