@@ -1,10 +1,12 @@
 // The ornamented ring: a torus about Y on a regular grid of 768 quads around
 // the ring by 64 around the tube, with 16 stations of two lobes each.
 //
-// The surface is given in polar form about the lobes' centre line, a circle
-// of radius 10.449 in y = 0: a point at ring angle theta (in the XZ plane,
+// The surface is given in polar form about the tube's centre line, a circle
+// of radius 10.4315 in y = 0: a point at ring angle theta (in the XZ plane,
 // from +X towards +Z) and tube angle phi (from the outward horizontal towards
-// +Y) lies at distance tubeDistance(theta, phi) from that line.
+// +Y) lies at distance tubeDistance(theta, phi) from that line. The lobes'
+// crests are placed by their distance from a second circle, the lobes'
+// centre line of radius 10.449, on which the outline is symmetric.
 #include <cmath>
 
 #include "profile_curve.h"
@@ -17,13 +19,13 @@ const int tubeSteps = 64;   // quads around the tube: 5.625 degrees each
 const double pi = 3.14159265358979323846;
 const double degree = pi / 180.0;
 
-const double lobeLineRadius = 10.449;  // the lobes' centre line
-const double crestDistance = 0.753;    // crest from the lobes' centre line
-// The bare tube is a circle of radius 0.45 whose centre sits 0.0175 inside
-// the lobes' centre line: outermost 10.8815 from the axis, and on average
-// 0.45 from the lobes' centre line all around the tube.
+// The bare tube: radius 0.45 round a centre line 0.0175 inside the lobes'
+// centre line, so it reaches 10.8815 from the axis and lies on average 0.45
+// from the lobes' centre line all around.
+const double tubeLineRadius = 10.4315;
 const double tubeRadius = 0.45;
-const double tubeCentreInset = 0.0175;
+const double lobeLineRadius = 10.449;
+const double crestDistance = 0.753;  // crest from the lobes' centre line
 
 const int stationCount = 16;
 const double firstStation = 16.875;  // degrees around the ring
@@ -54,15 +56,15 @@ double wrapDegrees(double a) {
     return a - 180.0;
 }
 
-// Distance from the lobes' centre line to the bare tube in direction phi.
-double bareDistance(double phi) {
-    double c = std::cos(phi * degree);
-    return -tubeCentreInset * c +
-           std::sqrt(tubeRadius * tubeRadius - tubeCentreInset * tubeCentreInset * (1.0 - c * c));
+// Distance from the tube's centre line, in direction phi, of the point that
+// lies crestDistance from the lobes' centre line.
+double crestFromTubeLine(double phi) {
+    double inset = lobeLineRadius - tubeLineRadius, c = std::cos(phi * degree);
+    return inset * c + std::sqrt(crestDistance * crestDistance - inset * inset * (1.0 - c * c));
 }
 
 double tubeDistance(double theta, double phi) {
-    double d = bareDistance(phi);
+    double d = tubeRadius;
     for (int k = 0; k < stationCount; ++k) {
         double along = std::fabs(wrapDegrees(theta - (firstStation + stationStep * k)));
         if (along >= alongReach) continue;
@@ -71,9 +73,7 @@ double tubeDistance(double theta, double phi) {
             double lobe = firstLobe + lobeTurn * k + 180.0 * side;
             double around = std::fabs(wrapDegrees(phi - lobe));
             if (around >= aroundReach) continue;
-            // Each lobe's crest reaches the same distance whatever the bare
-            // tube's distance under it.
-            d += (crestDistance - bareDistance(lobe)) * height * profileValue(aroundCurve, around);
+            d += (crestFromTubeLine(lobe) - tubeRadius) * height * profileValue(aroundCurve, around);
         }
     }
     return d;
@@ -81,7 +81,7 @@ double tubeDistance(double theta, double phi) {
 
 Point3 ringPoint(double theta, double phi) {
     double d = tubeDistance(theta, phi);
-    double rho = lobeLineRadius + d * std::cos(phi * degree);
+    double rho = tubeLineRadius + d * std::cos(phi * degree);
     return {rho * std::cos(theta * degree), d * std::sin(phi * degree), rho * std::sin(theta * degree)};
 }
 

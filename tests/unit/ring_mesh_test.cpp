@@ -1,0 +1,248 @@
+// The generated ring mesh against its measurements: counts, a closed
+// genus-1 surface wound outwards, the quarter-turn symmetry about Y, the
+// extents and outline, the bare tube, the crests and the lobe profile.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+#include "mesh_checks.h"
+
+namespace {
+
+const double pi = 3.14159265358979323846;
+const double degree = pi / 180.0;
+const double lobeLineRadius = 10.449;
+
+const MeshFile& ring() {
+    static MeshFile mesh;
+    static bool loaded = loadMeshFile(meshPath("ring.mesh"), &mesh);
+    EXPECT_TRUE(loaded) << meshPath("ring.mesh");
+    return mesh;
+}
+
+double stationAngle(int k) { return 16.875 + 22.5 * k; }
+double lobeAngle(int k, int side) { return 22.5 - 45.0 * k + 180.0 * side; }
+
+// Casts rays from the lobes' centre line across the tube: the distance along
+// the ray at ring angle theta and tube angle phi (degrees) to the surface.
+// Triangles are bucketed by the ring angle of their first corner.
+class TubeRayCaster {
+public:
+    explicit TubeRayCaster(const MeshFile& m) : mesh_(m), buckets_(bucketCount) {
+        for (size_t t = 0; t < m.indexCount / 3; ++t) {
+            MeshVec a = meshPosition(m, m.entries[3 * t]);
+            buckets_[bucketOf(std::atan2(a.z, a.x) / degree)].push_back(uint32_t(t));
+        }
+    }
+
+    double distance(double theta, double phi) const {
+        MeshVec e = {std::cos(theta * degree), 0.0, std::sin(theta * degree)};
+        MeshVec origin = {lobeLineRadius * e.x, 0.0, lobeLineRadius * e.z};
+        MeshVec dir = {std::cos(phi * degree) * e.x, std::sin(phi * degree), std::cos(phi * degree) * e.z};
+        double best = -1.0;
+        int centre = bucketOf(theta);
+        for (int b = centre - 2; b <= centre + 2; ++b) {
+            for (uint32_t t : buckets_[(b + bucketCount) % bucketCount]) {
+                double hit = rayTriangle(origin, dir, t);
+                if (hit > 0 && (best < 0 || hit < best)) best = hit;
+            }
+        }
+        return best;
+    }
+
+private:
+    static const int bucketCount = 720;
+    static int bucketOf(double angle) {
+        int b = int(std::floor(angle / (360.0 / bucketCount)));
+        return ((b % bucketCount) + bucketCount) % bucketCount;
+    }
+    double rayTriangle(MeshVec o, MeshVec d, uint32_t t) const {
+        MeshVec a = meshPosition(mesh_, mesh_.entries[3 * t]);
+        MeshVec e1 = meshSub(meshPosition(mesh_, mesh_.entries[3 * t + 1]), a);
+        MeshVec e2 = meshSub(meshPosition(mesh_, mesh_.entries[3 * t + 2]), a);
+        MeshVec p = meshCross(d, e2);
+        double det = meshDot(e1, p);
+        if (std::fabs(det) < 1e-14) return -1;
+        MeshVec s = meshSub(o, a);
+        double u = meshDot(s, p) / det;
+        if (u < 0 || u > 1) return -1;
+        MeshVec q = meshCross(s, e1);
+        double v = meshDot(d, q) / det;
+        if (v < 0 || u + v > 1) return -1;
+        return meshDot(e2, q) / det;
+    }
+    const MeshFile& mesh_;
+    std::vector<std::vector<uint32_t>> buckets_;
+};
+
+const TubeRayCaster& caster() {
+    static TubeRayCaster c(ring());
+    return c;
+}
+
+// The mean surface distance over all 16 stations, both lobes and both signs
+// of each offset, as the lobe profile is given.
+double meanLobeDistance(double along, double around) {
+    double sum = 0;
+    int n = 0;
+    for (int k = 0; k < 16; ++k)
+        for (int side = 0; side < 2; ++side)
+            for (int s1 = -1; s1 <= 1; s1 += 2)
+                for (int s2 = -1; s2 <= 1; s2 += 2) {
+                    sum += caster().distance(stationAngle(k) + s1 * along, lobeAngle(k, side) + s2 * around);
+                    ++n;
+                }
+    return sum / n;
+}
+
+TEST(RingMesh, CountsAndIndexRange) {
+    const MeshFile& m = ring();
+    EXPECT_EQ(m.vertexCount, 98304u);
+    EXPECT_EQ(m.indexCount, 589824u);
+    EXPECT_EQ(m.entries.size(), size_t(m.indexCount));
+    EXPECT_LT(*std::max_element(m.entries.begin(), m.entries.end()), m.vertexCount);
+}
+
+TEST(RingMesh, ClosedTorusWoundOutwards) {
+    const MeshFile& m = ring();
+    EXPECT_TRUE(edgesSharedByTwo(m));
+    EXPECT_EQ(eulerCharacteristic(m), 0);
+    // More than the bare tube of radius 0.45 holds, less than one of 0.5:
+    // the lobes cover a small part of it.
+    double volume = enclosedVolume(m);
+    EXPECT_GT(volume, 2 * pi * lobeLineRadius * pi * 0.45 * 0.45);
+    EXPECT_LT(volume, 2 * pi * lobeLineRadius * pi * 0.5 * 0.5);
+    EXPECT_TRUE(faceNormalsAgreeWithStored(m));
+    EXPECT_TRUE(normalsFollowConvention(m));
+}
+
+TEST(RingMesh, AxisNormalsOnTheBareTopBottomAndRim) {
+    const MeshFile& m = ring();
+    size_t vertical = 0, horizontal = 0;
+    for (uint32_t v = 0; v < m.vertexCount; ++v) {
+        const float* rec = &m.vertices[size_t(v) * 6];
+        if (std::fabs(rec[4]) == 1000000.0f) {
+            ++vertical;
+            EXPECT_EQ(rec[4] > 0, rec[1] > 0);  // away from the tube
+            EXPECT_NEAR(std::fabs(rec[1]), 0.45, 0.015);
+        }
+        if (std::fabs(rec[3]) == 1000000.0f || std::fabs(rec[5]) == 1000000.0f) ++horizontal;
+    }
+    EXPECT_GT(vertical, 200u);
+    // The rim points on the axes, outermost and innermost: 2 on each.
+    EXPECT_EQ(horizontal, 8u);
+}
+
+TEST(RingMesh, QuarterTurnAboutYMapsVerticesOntoThemselves) {
+    const MeshFile& m = ring();
+    const double cell = 1e-3;
+    std::unordered_map<int64_t, std::vector<uint32_t>> grid;
+    auto key = [&](double x, double y, double z) {
+        int64_t i = int64_t(std::floor(x / cell)) + (1 << 20), j = int64_t(std::floor(y / cell)) + (1 << 20),
+                k = int64_t(std::floor(z / cell)) + (1 << 20);
+        return (i << 42) | (j << 21) | k;
+    };
+    for (uint32_t v = 0; v < m.vertexCount; ++v) {
+        MeshVec p = meshPosition(m, v);
+        grid[key(p.x, p.y, p.z)].push_back(v);
+    }
+    size_t unmatched = 0;
+    for (uint32_t v = 0; v < m.vertexCount; ++v) {
+        MeshVec p = meshPosition(m, v);
+        MeshVec r = {-p.z, p.y, p.x};  // a quarter turn about Y
+        bool found = false;
+        for (int dx = -1; dx <= 1 && !found; ++dx)
+            for (int dy = -1; dy <= 1 && !found; ++dy)
+                for (int dz = -1; dz <= 1 && !found; ++dz) {
+                    auto it = grid.find(key(r.x + dx * cell, r.y + dy * cell, r.z + dz * cell));
+                    if (it == grid.end()) continue;
+                    for (uint32_t w : it->second)
+                        if (meshLength(meshSub(meshPosition(m, w), r)) <= 1e-4) found = true;
+                }
+        if (!found) ++unmatched;
+    }
+    EXPECT_EQ(unmatched, 0u);
+}
+
+TEST(RingMesh, ExtentsAndOutline) {
+    const MeshFile& m = ring();
+    double lo[3] = {1e9, 1e9, 1e9}, hi[3] = {-1e9, -1e9, -1e9};
+    for (uint32_t v = 0; v < m.vertexCount; ++v) {
+        const float* p = &m.vertices[size_t(v) * 6];
+        for (int k = 0; k < 3; ++k) {
+            lo[k] = std::min(lo[k], double(p[k]));
+            hi[k] = std::max(hi[k], double(p[k]));
+        }
+    }
+    EXPECT_NEAR(lo[0], -10.8815, 0.01);
+    EXPECT_NEAR(hi[0], 10.8815, 0.01);
+    EXPECT_NEAR(lo[2], -10.8815, 0.01);
+    EXPECT_NEAR(hi[2], 10.8815, 0.01);
+    EXPECT_NEAR(lo[1], -0.7138, 0.01);
+    EXPECT_NEAR(hi[1], 0.7138, 0.01);
+
+    // Near each station: stations whose lobes point sideways set the width
+    // of the outline, those whose lobes point up and down its thickness.
+    for (int k = 0; k < 16; ++k) {
+        double rhoMin = 1e9, rhoMax = 0, yMax = 0;
+        for (uint32_t v = 0; v < m.vertexCount; ++v) {
+            MeshVec p = meshPosition(m, v);
+            double theta = std::atan2(p.z, p.x) / degree;
+            double off = std::remainder(theta - stationAngle(k), 360.0);
+            if (std::fabs(off) > 3.0) continue;
+            double rho = std::hypot(p.x, p.z);
+            rhoMin = std::min(rhoMin, rho);
+            rhoMax = std::max(rhoMax, rho);
+            yMax = std::max(yMax, std::fabs(p.y));
+        }
+        if (k % 4 < 2) {
+            EXPECT_NEAR(rhoMax, 11.161, 0.01) << "station " << k;
+            EXPECT_NEAR(rhoMin, 9.737, 0.01) << "station " << k;
+        } else {
+            EXPECT_NEAR(yMax, 0.714, 0.01) << "station " << k;
+        }
+    }
+}
+
+TEST(RingMesh, BareTubeMidwayBetweenStations) {
+    for (int k = 0; k < 16; ++k) {
+        double theta = stationAngle(k) + 11.25, sum = 0;
+        for (int a = 0; a < 72; ++a) sum += caster().distance(theta, a * 5.0);
+        EXPECT_NEAR(sum / 72, 0.45, 0.01) << "after station " << k;
+    }
+}
+
+TEST(RingMesh, CrestsAtEveryStation) {
+    for (int k = 0; k < 16; ++k)
+        for (int side = 0; side < 2; ++side)
+            EXPECT_NEAR(caster().distance(stationAngle(k), lobeAngle(k, side)), 0.753, 0.01)
+                << "station " << k << " lobe " << side;
+    // Between the lobes of a station the tube is bare.
+    for (int k = 0; k < 16; ++k)
+        EXPECT_NEAR(caster().distance(stationAngle(k), lobeAngle(k, 0) + 90.0), 0.45, 0.02);
+}
+
+TEST(RingMesh, LobeProfile) {
+    const double along[] = {0, 2, 4, 6, 8, 10, 11};
+    const double around[] = {0, 15, 30, 45};
+    const double table[4][7] = {{0.747, 0.735, 0.683, 0.551, 0.482, 0.465, 0.459},
+                                {0.678, 0.655, 0.608, 0.520, 0.479, 0.462, 0.459},
+                                {0.502, 0.498, 0.482, 0.473, 0.463, 0.458, 0.457},
+                                {0.459, 0.459, 0.457, 0.454, 0.453, 0.454, 0.452}};
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 7; ++c)
+            EXPECT_NEAR(meanLobeDistance(along[c], around[r]), table[r][c], 0.02)
+                << along[c] << " deg along, " << around[r] << " deg around";
+    // From 60 to 90 degrees around, the bare tube: 0.450, up to 0.453 at the
+    // far columns, where the next station's lobes begin.
+    for (int c = 0; c < 7; ++c)
+        for (double a = 60; a <= 90; a += 10) {
+            double d = meanLobeDistance(along[c], a);
+            EXPECT_GE(d, 0.450 - 0.02) << along[c] << ", " << a;
+            EXPECT_LE(d, 0.453 + 0.02) << along[c] << ", " << a;
+        }
+}
+
+}  // namespace
