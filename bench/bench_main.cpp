@@ -1,0 +1,138 @@
+// qorv-bench: what the show costs on this machine. Frame times of chosen
+// frames with the show's shading and with a flat colour, the start-up in its
+// stages, the vertex cache behaviour of the big meshes, and the CPU cost of
+// the frame routine itself. A table by default, JSON with --json.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "assets/mesh_blob.h"
+#include "bench_report.h"
+#include "gl_timing.h"
+#include "vertex_cache.h"
+
+namespace {
+
+const int kFrames[] = {1, 1000, 3000, 3499, 5000, 8000};
+
+struct Size {
+    int width, height;
+};
+
+const char* const kUsage =
+    "usage: qorv-bench [--json] [--quick]\n"
+    "  --json   print the figures as JSON instead of a table\n"
+    "  --quick  fewer runs at smaller sizes (well under a minute)\n";
+
+void measureCaches(BenchReport* report) {
+    const struct {
+        const char* name;
+        const MeshBlob* mesh;
+    } meshes[] = {{"ring", &ringMesh}, {"blob", &blobMesh}};
+    for (const auto& m : meshes) {
+        CacheFigures c;
+        c.mesh = m.name;
+        c.vertices = m.mesh->vertexCount;
+        c.triangles = m.mesh->indexCount / 3;
+        c.acmr16 = fifoAcmr(m.mesh->indices, m.mesh->indexCount, m.mesh->vertexCount, 16);
+        c.acmr32 = fifoAcmr(m.mesh->indices, m.mesh->indexCount, m.mesh->vertexCount, 32);
+        report->caches.push_back(c);
+    }
+}
+
+// The null-GL build lives beside this executable.
+std::string frameCpuTool() {
+    char self[4096];
+    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) return "qorv-bench-frame-cpu";
+    self[length] = '\0';
+    std::string path = self;
+    return path.substr(0, path.find_last_of('/') + 1) + "qorv-bench-frame-cpu";
+}
+
+void measureFrameCpu(BenchReport* report) {
+    std::string command = "'" + frameCpuTool() + "'" + (report->quick ? " --quick" : "");
+    for (int n : kFrames) command += " " + std::to_string(n);
+    report->cpuMeasured = false;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return;
+    char line[256];
+    bool timeline = false;
+    while (std::fgets(line, sizeof line, pipe)) {
+        CpuFigure figure;
+        if (std::sscanf(line, "frame %d %lf", &figure.frame, &figure.microseconds) == 2)
+            report->cpuFrames.push_back(figure);
+        else if (std::sscanf(line, "timeline %lf", &report->cpuTimelineMicroseconds) == 1)
+            timeline = true;
+    }
+    report->cpuMeasured =
+        pclose(pipe) == 0 && timeline && report->cpuFrames.size() == std::size(kFrames);
+}
+
+// Times every chosen frame at the current context's size; one untimed draw
+// first so that the driver's lazily built shader variants are ready.
+void measureFrames(std::vector<TimeStats>* stats, int repetitions) {
+    std::vector<double> samples;
+    for (int n : kFrames) {
+        timeFrame(&samples, n, 1);
+        timeFrame(&samples, n, repetitions);
+        TimeStats s;
+        summarize(&s, &samples);
+        stats->push_back(s);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool json = false;
+    BenchReport report = {};
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--json") == 0) {
+            json = true;
+        } else if (std::strcmp(argv[i], "--quick") == 0) {
+            report.quick = true;
+        } else if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else {
+            std::fprintf(stderr, "qorv-bench: unknown option %s\n%s", argv[i], kUsage);
+            return 2;
+        }
+    }
+    const std::vector<Size> sizes =
+        report.quick ? std::vector<Size>{{320, 180}, {480, 270}}
+                     : std::vector<Size>{{1280, 720}, {1920, 1080}};
+    report.repetitions = report.quick ? 2 : 7;
+
+    for (const Size& size : sizes) {
+        std::fprintf(stderr, "qorv-bench: %dx%d\n", size.width, size.height);
+        StartupTimes startup;
+        if (!timeStartup(&startup, size.width, size.height)) {
+            std::fprintf(stderr, "qorv-bench: no headless OpenGL 4 context\n");
+            return 1;
+        }
+        report.startup.push_back(startup);
+        report.renderer = glRendererName();
+        report.glVersion = glVersionName();
+
+        std::vector<TimeStats> show, flat;
+        measureFrames(&show, report.repetitions);
+        useFlatProgramEverywhere();
+        measureFrames(&flat, report.repetitions);
+        for (size_t i = 0; i < std::size(kFrames); ++i)
+            report.frames.push_back({size.width, size.height, kFrames[i], show[i], flat[i]});
+    }
+    std::fprintf(stderr, "qorv-bench: vertex cache and CPU time\n");
+    measureCaches(&report);
+    measureFrameCpu(&report);
+
+    if (json)
+        printJson(report);
+    else
+        printTable(report);
+    return 0;
+}

@@ -1,0 +1,43 @@
+// Command line of qorv-capture: what to render (a range of frames at a size)
+// and where it goes (numbered PNGs, a video, or one contact sheet).
+#pragma once
+
+#include <string>
+
+enum class CaptureMode { none, frames, video, contactSheet };
+
+// Frames the show has; frame n > 8000 never happens.
+constexpr int kFirstShowFrame = 1;
+constexpr int kLastShowFrame = 8000;
+// Largest width or height accepted before asking the GL; anything above is
+// certainly a typing error.
+constexpr int kMaxCaptureSide = 16384;
+constexpr int kMaxSupersample = 8;
+constexpr double kMaxFps = 1000.0;
+
+struct CaptureOptions {
+    int firstFrame = kFirstShowFrame;
+    int lastFrame = kLastShowFrame;
+    int width = 1920;
+    int height = 1080;
+    CaptureMode mode = CaptureMode::none;
+    std::string outPath;  // the folder, the video file or the sheet file
+    double fps = 60.0;
+    int every = 250;  // contact sheet: a thumbnail every this many frames
+    int supersample = 1;
+    bool quiet = false;
+    bool help = false;
+};
+
+// Fills *options from argv[1..argc-1]. On a bad command line returns false
+// with a one-line reason in *error that names the offending option.
+bool parseCaptureArgs(CaptureOptions* options, std::string* error, int argc,
+                      const char* const* argv);
+
+// Parses "A..B" (or a single "N") into a frame range; false when malformed.
+bool parseFrameRange(int* first, int* last, const std::string& text);
+
+// Parses "WxH"; false when malformed.
+bool parseSize(int* width, int* height, const std::string& text);
+
+extern const char* const kCaptureUsage;
