@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "audio/vorbis_comment_check.h"
+
 #define STB_VORBIS_HEADER_ONLY
 #include <stb_vorbis.h>
 
@@ -81,7 +83,8 @@ bool oggOpenFile(OggDecoder* decoder, const char* path, uint64_t offset, uint64_
     FILE* file = std::fopen(path, "rb");
     if (!file) return false;
     std::setvbuf(file, nullptr, _IOFBF, fileBufferBytes);
-    if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0) {
+    if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0 ||
+        !vorbisCommentsFitFile(file, length)) {
         std::fclose(file);
         return false;
     }
@@ -97,7 +100,7 @@ bool oggOpenFile(OggDecoder* decoder, const char* path, uint64_t offset, uint64_
 
 bool oggOpenMemory(OggDecoder* decoder, const uint8_t* data, size_t size, bool prescan) {
     *decoder = OggDecoder{};
-    if (!data || size == 0 || size > INT_MAX) return false;
+    if (!data || size == 0 || size > INT_MAX || !vorbisCommentsFit(data, size)) return false;
     char* arena = new char[arenaBytes];
     stb_vorbis_alloc alloc{arena, arenaBytes};
     int openError = 0;
