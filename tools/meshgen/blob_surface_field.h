@@ -1,0 +1,17 @@
+// The blob's radius field: the distance from the origin to the surface along
+// every direction of the face around +X, smooth and with the cube's symmetry.
+#pragma once
+
+#include "quad_surface.h"
+
+// Radius along the direction (1, u, v) for face coordinates |u|, |v| <= 1,
+// with its partial derivatives along u and v.
+void blobRadius(double* r, double* ru, double* rv, double u, double v);
+
+// The surface point seen from the origin along (1, u, v), and its partial
+// derivatives along u and v.
+void blobFacePoint(Point3* p, Point3* pu, Point3* pv, double u, double v);
+
+// The face coordinates of an arbitrary direction (x, y, z), folded by the cube's
+// symmetry into the +X face; the radius there is the radius along (x, y, z).
+void blobFoldDirection(double* u, double* v, double x, double y, double z);
