@@ -1,39 +1,34 @@
-// The backdrop (first cut: lattice points and vertical tiles).
+// The backdrop mesh from its searched layout: the points in the plane y = 0,
+// all normals (0, 1000000, 0), the 524-entry corner list with the first 393
+// entries drawn.
 #include "backdrop.h"
 
-#include <cmath>
+#include <cstdio>
 
-namespace {
+#include "backdrop_layout.h"
 
-const int rowCount = 17;
-const int rowLength[rowCount] = {16, 17, 16, 17, 17, 17, 16, 17, 17, 16, 17, 17, 17, 17, 16, 17, 14};
-const int columnCount = 16;
-const int columnTiles[columnCount] = {7, 10, 8, 11, 9, 7, 9, 7, 10, 9, 7, 7, 7, 5, 8, 10};
-
-}  // namespace
-
-void buildBackdrop(TriangleMesh* out) {
+bool buildBackdrop(TriangleMesh* out) {
+    BackdropLayout layout;
+    searchBackdropLayout(&layout);
     out->vertices.clear();
-    int rowStart[rowCount];
-    int start = 0;
-    for (int r = 0; r < rowCount; ++r) {
-        rowStart[r] = start;
-        for (int a = 0; a < rowLength[r]; ++a) {
-            float rec[6] = {float(a - 8), 0.0f, float(r - 8), 0, 0, 0};
-            storeNormal(rec + 3, 0, 1, 0);
-            out->vertices.insert(out->vertices.end(), rec, rec + 6);
-        }
-        start += rowLength[r];
+    for (int v = 0; v < backdropVertexCount; ++v) {
+        float record[6] = {float(layout.latticeX[v] + layout.dx[v]), 0.0f, float(layout.latticeZ[v] + layout.dz[v])};
+        storeNormal(record + 3, 0.0, 1.0, 0.0);
+        out->vertices.insert(out->vertices.end(), record, record + 6);
     }
-    out->indices.clear();
-    for (int c = 0; c < columnCount; ++c) {
-        for (int t = 0; t < columnTiles[c]; ++t) {
-            int r = t + 1;
-            uint32_t p = uint32_t(rowStart[r] + c - (c >= rowLength[r] - 1 ? 2 : 0));
-            uint32_t q = uint32_t(rowStart[r - 1] + c - (c >= rowLength[r - 1] - 1 ? 2 : 0));
-            uint32_t corners[4] = {p, p + 1, q + 1, q};
-            out->indices.insert(out->indices.end(), corners, corners + 4);
-        }
-    }
-    out->drawnIndexCount = 393;
+    backdropCornerList(&out->indices, layout);
+    out->drawnIndexCount = backdropDrawnIndexCount;
+
+    BackdropStats s;
+    measureBackdrop(&s, layout);
+    std::printf("  backdrop tiles: area mean %.3f (%.4f to %.3f), %d cells; points %.3f from the lattice "
+                "(at most %.3f)\n",
+                s.meanTileArea, s.minTileArea, s.maxTileArea, s.distinctCells, s.meanLatticeDistance,
+                s.maxLatticeDistance);
+    std::printf("  backdrop triangles: %d down, slivers' longest edges %.2f (at most %.2f), area %.2f, "
+                "%d vertices used, largest index %d\n",
+                s.downTriangles, s.meanSliverEdge, s.maxSliverEdge, s.totalArea, s.usedVertices, s.largestIndex);
+    return layout.tiles.size() == size_t(backdropTileCount) && s.badTiles == 0 && s.wrongFacing == 0 &&
+           s.downTriangles == 7 && s.offsetCount[0] == 92 && s.offsetCount[1] == 38 && s.offsetCount[2] == 1 &&
+           s.rowsOutOfOrder == 0 && s.tilesOutsideColumn == 0 && s.usedVertices == 204 && s.largestIndex == 276;
 }

@@ -5,4 +5,7 @@
 
 #include "triangle_mesh.h"
 
-void buildBackdrop(TriangleMesh* out);
+// False when the layout search missed one of the exact requirements (tile
+// and row structure, facing, offsets, used vertices); the mesh is then not
+// to be used. Prints the layout's measurements.
+bool buildBackdrop(TriangleMesh* out);

@@ -44,7 +44,10 @@ int main(int argc, char** argv) {
     TriangleMesh ring, blob, backdrop;
     buildClosedMesh(&ring, "ring", buildRingSurface);
     buildClosedMesh(&blob, "blob", buildBlobSurface);
-    buildBackdrop(&backdrop);
+    if (!buildBackdrop(&backdrop)) {
+        std::fprintf(stderr, "qorv-meshgen: the backdrop search missed an exact requirement\n");
+        return 1;
+    }
 
     const NamedMesh meshes[] = {{"ring", &ring}, {"blob", &blob}, {"backdrop", &backdrop}};
     for (const NamedMesh& m : meshes) {
