@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "audio/ogg_decoder.h"
+#include "audio/vorbis_comment_check.h"
 #include "audio_signal.h"
 
 namespace {
@@ -174,6 +175,62 @@ TEST(AudioDecode, BadBytesInMemoryAreRefused) {
         if (oggOpenMemory(&decoder, tone.data(), size, true)) decodeAll(&decoder, 512);
         oggClose(&decoder);
     }
+}
+
+void putLe32(std::vector<uint8_t>* bytes, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) (*bytes)[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint32_t getLe32(const std::vector<uint8_t>& bytes, size_t at) {
+    return bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) |
+           (static_cast<uint32_t>(bytes[at + 3]) << 24);
+}
+
+// stb_vorbis writes past its buffers when the comment header's lengths
+// overflow; such files must be refused before it reads them, from memory and
+// from a file alike.
+TEST(AudioDecode, CommentLengthsMustFitTheirPacket) {
+    const std::vector<uint8_t> good = readBytes(samplePath("tone_mono_44100.ogg"));
+    ASSERT_GT(good.size(), 200u);
+    EXPECT_TRUE(vorbisCommentsFit(good.data(), good.size()));
+    // The comment packet follows the 58-byte identification page and the
+    // second page's header and lacing values.
+    const size_t packet = 58 + 27 + good[58 + 26];
+    ASSERT_EQ(good[packet], 3);
+    const size_t vendorAt = packet + 7;
+    const size_t countAt = vendorAt + 4 + getLe32(good, vendorAt);
+    ASSERT_GE(getLe32(good, countAt), 1u);  // the title given to oggenc
+    const size_t firstCommentAt = countAt + 4;
+
+    struct Damage {
+        const char* what;
+        size_t at;
+        uint32_t value;
+    };
+    const Damage damages[] = {
+        {"vendor length -1", vendorAt, 0xffffffffu},
+        {"vendor length past the packet", vendorAt, 0x7fffffffu},
+        {"comment count times 8 wrapping to 8", countAt, 0x20000001u},
+        {"comment count past the packet", countAt, 100000u},
+        {"comment length -1", firstCommentAt, 0xffffffffu},
+        {"comment length past the packet", firstCommentAt, 1000000u},
+    };
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.what);
+        std::vector<uint8_t> bytes = good;
+        putLe32(&bytes, damage.at, damage.value);
+        EXPECT_FALSE(vorbisCommentsFit(bytes.data(), bytes.size()));
+        OggDecoder decoder;
+        EXPECT_FALSE(oggOpenMemory(&decoder, bytes.data(), bytes.size(), true));
+
+        const std::string path = "comment_damage.ogg";
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+        EXPECT_FALSE(oggOpenFile(&decoder, path.c_str(), 0, 0, true));
+        std::remove(path.c_str());
+    }
+    // A stream cut inside its comment packet.
+    EXPECT_FALSE(vorbisCommentsFit(good.data(), firstCommentAt));
 }
 
 TEST(AudioDecode, BrokenFilesPlayWhatDecodesThenEnd) {

@@ -17,7 +17,7 @@ for rate in 44100 48000; do
   sox -R -n -r $rate -c 2 -b 16 stereo_$rate.wav synth $seconds sine 440 gain -6
   sox -R -n -r $rate -c 2 -b 16 left_$rate.wav synth $seconds sine 440 gain -6 remix 1 0
   for kind in mono stereo left; do
-    oggenc -Q -q 4 -o tone_${kind}_$rate.ogg ${kind}_$rate.wav
+    oggenc -Q -q 4 -c "TITLE=test tone" -o tone_${kind}_$rate.ogg ${kind}_$rate.wav
   done
 done
 
