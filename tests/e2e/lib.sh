@@ -12,19 +12,20 @@ wait_for_window() {
   return 1
 }
 
-# wait_exit PID SECONDS: waits for a child to end; prints its exit code, or
-# "running" if it is still alive after SECONDS.
+# wait_exit PID SECONDS: waits for a child of this shell to end and sets
+# EXIT_CODE to its exit code, or to "running" if it is still alive after
+# SECONDS. (Not in a $(...) subshell: only this shell can wait for its child.)
 wait_exit() {
   local pid="$1" seconds="$2"
+  EXIT_CODE=running
   for _ in $(seq $((seconds * 20))); do
     if ! kill -0 "$pid" 2>/dev/null; then
       wait "$pid"
-      echo $?
+      EXIT_CODE=$?
       return 0
     fi
     sleep 0.05
   done
-  echo running
 }
 
 # screen_size: prints "WIDTH HEIGHT" of the X screen.

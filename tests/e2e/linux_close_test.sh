@@ -11,7 +11,7 @@ trap 'kill $pid 2>/dev/null' EXIT
 wait_for_window qorv 30 >/dev/null || fail "no window named qorv"
 sleep 1
 wmctrl -c qorv || fail "wmctrl could not ask the window to close"
-code=$(wait_exit $pid 5)
-[ "$code" = 0 ] || fail "close request gave '$code', wanted exit code 0"
+wait_exit $pid 5
+[ "$EXIT_CODE" = 0 ] || fail "close request gave '$EXIT_CODE', wanted exit code 0"
 trap - EXIT
 echo "ok"

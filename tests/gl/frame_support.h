@@ -19,6 +19,21 @@ inline Image renderShowFrame(double n) {
     return readFramebuffer();
 }
 
+// Renders frame n and answers how many triangles its draws handed to the
+// rasteriser, counted by the driver.
+inline GLuint trianglesDrawn(double n) {
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+    frameCounter = n - 1.0;
+    renderFrame();
+    glEndQuery(GL_PRIMITIVES_GENERATED);
+    GLuint count = 0;
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &count);
+    glDeleteQueries(1, &query);
+    return count;
+}
+
 inline bool isColor(const uint8_t* p, int r, int g, int b, int tolerance) {
     return std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance &&
            std::abs(p[2] - b) <= tolerance;
