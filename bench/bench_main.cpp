@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -103,6 +104,11 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    // NOTE: Mesa keeps compiled shaders in a cache on disk and in memory, so
+    // after the first run "shader compilation" would time a cache lookup and
+    // the second size would reuse the first one's work. Off, unless asked for.
+    setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
+
     const std::vector<Size> sizes =
         report.quick ? std::vector<Size>{{320, 180}, {480, 270}}
                      : std::vector<Size>{{1280, 720}, {1920, 1080}};

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# qorv-bench --json --quick prints valid JSON holding every figure: frame
+# times with the show's and a flat program for each size and frame, start-up
+# stages, ACMR of the ring and blob meshes, and the null-GL CPU time.
+# usage: bench_json_test.sh QORV-BENCH
+set -u
+source "$(dirname "$0")/lib.sh"
+bench="$1"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"$bench" --json --quick >"$work/bench.json" 2>"$work/bench.err" || fail "qorv-bench failed: $(cat "$work/bench.err")"
+python3 -c 'import json,sys; json.load(sys.stdin)' <"$work/bench.json" || fail "not JSON"
+python3 - "$work/bench.json" <<'PY' || fail "missing or implausible figures"
+import json, sys
+d = json.load(open(sys.argv[1]))
+errors = []
+def check(ok, what):
+    if not ok: errors.append(what)
+
+check(d["quick"] is True, "quick")
+check(isinstance(d["renderer"], str) and d["renderer"], "renderer")
+frames = d["frames"]
+sizes = sorted({(f["width"], f["height"]) for f in frames})
+check(len(sizes) == 2, "two sizes")
+for size in sizes:
+    got = sorted(f["frame"] for f in frames if (f["width"], f["height"]) == size)
+    check(got == [1, 1000, 3000, 3499, 5000, 8000], "frames at %s: %s" % (size, got))
+for f in frames:
+    for key in ("show_ms", "flat_ms"):
+        s = f[key]
+        check(0 < s["min"] <= s["median"] <= s["max"], "%s of frame %d: %s" % (key, f["frame"], s))
+    check(abs(f["show_over_flat"] - f["show_ms"]["median"] / f["flat_ms"]["median"]) < 0.01,
+          "ratio of frame %d" % f["frame"])
+check(len(d["startup"]) == 2, "start-up per size")
+for s in d["startup"]:
+    for key in ("context_ms", "shader_compilation_ms", "mesh_upload_ms", "first_frame_ms"):
+        check(s[key] > 0, "start-up %s" % key)
+cache = d["vertex_cache"]
+check(cache["floor"] == 0.5, "floor")
+names = sorted(m["mesh"] for m in cache["meshes"])
+check(names == ["blob", "ring"], "meshes %s" % names)
+for m in cache["meshes"]:
+    floor = m["vertices"] / m["triangles"]
+    check(floor - 1e-9 <= m["acmr_32"] <= m["acmr_16"] <= 3.0,
+          "ACMR of %s: %s" % (m["mesh"], m))
+cpu = d["frame_routine_cpu_us"]
+check(cpu is not None and cpu["gl"] == "null", "null-GL CPU time")
+if cpu:
+    check(sorted(f["frame"] for f in cpu["frames"]) == [1, 1000, 3000, 3499, 5000, 8000], "CPU frames")
+    check(all(f["median"] > 0 for f in cpu["frames"]) and cpu["timeline_mean"] > 0, "CPU times")
+for e in errors:
+    print("bench JSON:", e)
+sys.exit(1 if errors else 0)
+PY
+
+"$bench" --bogus >/dev/null 2>&1
+[ $? = 2 ] || fail "an unknown option should give exit code 2"
+echo "ok"

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Every bad command line or output ends qorv-capture with exit code 2 and one
+# line naming the problem, before writing anything; no GL context gives exit
+# code 1; an encoder that fails leaves no file under the final name.
+# usage: capture_errors_test.sh QORV-CAPTURE
+set -u
+source "$(dirname "$0")/lib.sh"
+capture="$1"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+touch plain-file
+mkdir empty-bin a-folder
+
+# expect_refusal WORDS ARGS...: exit code 2, one stderr line containing WORDS,
+# nothing on stdout, nothing new in the folder.
+expect_refusal() {
+  local words="$1" code lines
+  shift
+  env ${REFUSAL_ENV:-} "$capture" "$@" >out.txt 2>err.txt
+  code=$?
+  lines=$(wc -l <err.txt)
+  [ "$code" = 2 ] || fail "$*: exit code $code, wanted 2"
+  [ "$lines" = 1 ] || fail "$*: $lines lines on stderr: $(cat err.txt)"
+  grep -qF -- "$words" err.txt || fail "$*: message does not name '$words': $(cat err.txt)"
+  [ ! -s out.txt ] || fail "$*: wrote to stdout"
+  [ "$(ls -A | tr '\n' ' ')" = "a-folder empty-bin err.txt out.txt plain-file " ] ||
+    fail "$*: left files: $(ls -A)"
+}
+
+expect_refusal "--frames 0..3" --frames 0..3 --out frames
+expect_refusal "--frames 1..8001" --frames 1..8001 --out frames
+expect_refusal "reversed" --frames 9..3 --out frames
+expect_refusal "--frames" --frames x..3 --out frames
+expect_refusal "--size 0x36" --size 0x36 --out frames
+expect_refusal "--size 64x0" --size 64x0 --out frames
+expect_refusal "--size 20000x36" --size 20000x36 --out frames
+expect_refusal "--supersample" --size 9000x36 --supersample 2 --out frames
+expect_refusal "--size" --size big --out frames
+expect_refusal "unknown option --frame" --frame 1..3 --out frames
+expect_refusal "unknown option stray" stray --out frames
+expect_refusal "--out" --frames 1..3
+expect_refusal "only one" --out frames --video v.mp4
+expect_refusal "--fps" --fps 0 --video v.mp4
+expect_refusal "plain-file" --out plain-file/frames
+expect_refusal "missing" --contact-sheet missing/sheet.png
+expect_refusal "a-folder" --video a-folder
+REFUSAL_ENV="PATH=$work/empty-bin" expect_refusal "ffmpeg" --video v.mp4
+
+# No OpenGL 4 context: exit code 1, no output.
+MESA_GL_VERSION_OVERRIDE=3.3 "$capture" --frames 1 --size 8x8 --out frames 2>err.txt
+code=$?
+[ "$code" = 1 ] || fail "without OpenGL 4: exit code $code, wanted 1"
+[ -z "$(ls -A frames 2>/dev/null)" ] || fail "without OpenGL 4: wrote $(ls -A frames)"
+
+# An encoder that writes part of its output and gives up: exit code 1, no
+# video, no temporary file.
+mkdir fake-bin
+printf '#!/bin/sh\nfor a; do out="$a"; done\necho partial >"$out"\nhead -c 100 >/dev/null\nexit 3\n' \
+  >fake-bin/ffmpeg
+chmod +x fake-bin/ffmpeg
+PATH="$work/fake-bin:$PATH" "$capture" --frames 1..4 --size 64x36 --video v.mp4 --quiet 2>err.txt
+code=$?
+[ "$code" = 1 ] || fail "failing encoder: exit code $code, wanted 1"
+grep -q ffmpeg err.txt || fail "failing encoder not named: $(cat err.txt)"
+[ -z "$(ls -A | grep -F v.mp4)" ] || fail "failing encoder left: $(ls -A | grep -F v.mp4)"
+echo "ok"
