@@ -16,8 +16,8 @@ probe() {  # probe FILE TYPE ENTRY: one stream entry of the first stream of TYPE
 }
 
 sox -n -r 44100 -c 2 c.ogg synth 4 sine 440 || fail "cannot make c.ogg"
-"$capture" --frames 1..24 --size 64x36 --fps 24 --video out.mp4 --quiet || fail "capture failed"
-[ "$(probe out.mp4 v nb_read_frames)" = 24 ] || fail "video frames: $(probe out.mp4 v nb_read_frames)"
+"$capture" --frames 1..12 --size 64x36 --fps 12 --video out.mp4 --quiet || fail "capture failed"
+[ "$(probe out.mp4 v nb_read_frames)" = 12 ] || fail "video frames: $(probe out.mp4 v nb_read_frames)"
 [ "$(probe out.mp4 v width)x$(probe out.mp4 v height)" = 64x36 ] || fail "wrong video size"
 audio=$(probe out.mp4 a duration)
 [ -n "$audio" ] || fail "no audio stream"
