@@ -1,21 +1,33 @@
-// Vertex cache and fetch ordering with meshoptimizer.
+// GPU ordering: band order for the triangles, meshoptimizer for the fetch
+// order and the cache figures.
 #include "gpu_order.h"
 
 #include <meshoptimizer.h>
 
-#include <algorithm>
+#include "quad_bands.h"
 
-void orderForGpu(TriangleMesh* mesh) {
-    const size_t count = mesh->drawnIndexCount;
-    const size_t vertexCount = meshVertexCount(*mesh);
-    std::vector<uint32_t> cacheOrder(count);
-    meshopt_optimizeVertexCache(cacheOrder.data(), mesh->indices.data(), count, vertexCount);
-    // The cache order alone scatters vertex reads across the buffer; renumber
-    // the vertices in first-use order so the fetches stream.
+void buildGpuMesh(TriangleMesh* out, const QuadSurface& surface) {
+    // Measured on these meshes: meshopt_optimizeVertexCache reaches 0.65
+    // misses per triangle (16 entries) and 0.63 (32); bands, which know the
+    // grid, 0.56 with either.
+    // Triangulated in the surface's own order, so that the normals sum the
+    // same way as without reordering; then each quad's four triangles move
+    // as one to the quad's place in the bands.
+    triangulateQuadSurface(out, surface);
+    std::vector<uint32_t> order;
+    orderQuadsInBands(&order, surface, gpuBandWidth);
+    std::vector<uint32_t> banded;
+    banded.reserve(out->indices.size());
+    for (uint32_t q : order)
+        banded.insert(banded.end(), out->indices.begin() + 12 * size_t(q), out->indices.begin() + 12 * size_t(q + 1));
+    out->indices.swap(banded);
+    orderVerticesForFetch(out);
+}
+
+void orderVerticesForFetch(TriangleMesh* mesh) {
     std::vector<float> fetchOrder(mesh->vertices.size());
-    meshopt_optimizeVertexFetch(fetchOrder.data(), cacheOrder.data(), count, mesh->vertices.data(),
-                                vertexCount, 6 * sizeof(float));
-    std::copy(cacheOrder.begin(), cacheOrder.end(), mesh->indices.begin());
+    meshopt_optimizeVertexFetch(fetchOrder.data(), mesh->indices.data(), mesh->drawnIndexCount,
+                                mesh->vertices.data(), meshVertexCount(*mesh), 6 * sizeof(float));
     mesh->vertices.swap(fetchOrder);
 }
 

@@ -25,9 +25,10 @@ void printCacheFigures(const char* name, const char* stage, const TriangleMesh& 
 void buildClosedMesh(TriangleMesh* out, const char* name, void (*build)(QuadSurface*)) {
     QuadSurface surface;
     build(&surface);
-    triangulateQuadSurface(out, surface);
-    printCacheFigures(name, "grid", *out);
-    orderForGpu(out);
+    TriangleMesh grid;
+    triangulateQuadSurface(&grid, surface);
+    printCacheFigures(name, "grid", grid);
+    buildGpuMesh(out, surface);
     printCacheFigures(name, "ordered", *out);
 }
 
