@@ -203,7 +203,7 @@ bool movePoint(Search* s, SeededRandom* random, int v) {
 void searchBackdropLayout(BackdropLayout* out) {
     SeededRandom random;
     seedRandom(&random, 0x71c0ffee2026ull);
-    static Search s;
+    Search s;
     startLayout(&s, &random);
     fillTiles(&s);
     BackdropStats current, trial;
@@ -223,10 +223,12 @@ void searchBackdropLayout(BackdropLayout* out) {
             if (!moveTile(&s, &random, column)) continue;
             fillTiles(&s);
             measureBackdrop(&trial, s.layout);
-            if (accept(cost, score(trial, hard), temperature, &random))
+            if (accept(cost, score(trial, hard), temperature, &random)) {
                 current = trial;
-            else
+            } else {
                 s.chosen[column] = before;
+                fillTiles(&s);
+            }
         } else {
             int v = randomBelow(&random, backdropVertexCount);
             double oldX = s.layout.dx[v], oldZ = s.layout.dz[v];
