@@ -41,16 +41,44 @@ fail() {
 }
 
 # start_qorv LIMIT_SECONDS [VAR=value...]: runs qorv.exe in the working
-# directory in the background; its exit code lands in $work/rc.
+# directory in the background; its process id lands in $work/pid and its exit
+# code in $work/rc.
 start_qorv() {
     local limit="$1"
     shift
-    rm -f "$work/rc"
+    rm -f "$work/rc" "$work/pid"
     (
         cd "$work/run" || exit 99
-        env "$@" timeout -k 10 "$limit" wine "$qorv_exe" >"$work/log" 2>&1
+        # timeout's child execs wine, which becomes the Windows process.
+        env "$@" timeout -k 10 "$limit" wine "$qorv_exe" >"$work/log" 2>&1 &
+        timeout_pid=$!
+        for _ in $(seq 100); do
+            pgrep -P "$timeout_pid" >"$work/pid.tmp" && break
+            sleep 0.01
+        done
+        mv "$work/pid.tmp" "$work/pid"
+        wait "$timeout_pid"
         echo $? >"$work/rc.tmp"
         mv "$work/rc.tmp" "$work/rc"
+    ) 2>/dev/null &
+}
+
+# throttle_qorv: lets qorv.exe run 5 ms in every 40 until it ends.
+# NOTE: while WM_PAINT is always pending, Wine reads the X server's events
+# only every hundred frames or so. The shell tests draw with Mesa's no-op
+# driver, thousands of frames a second, and would reach the show's end within
+# seconds; slowed to a few hundred a second, the show lasts long enough for
+# keys and close requests, and each still arrives within a fraction of one.
+throttle_qorv() {
+    local pid
+    while [ ! -s "$work/pid" ]; do sleep 0.01; done
+    pid=$(cat "$work/pid")
+    (
+        while kill -STOP "$pid" 2>/dev/null; do
+            sleep 0.035
+            kill -CONT "$pid" 2>/dev/null
+            sleep 0.005
+        done
     ) &
 }
 
@@ -76,6 +104,17 @@ wait_window() {
         [ "$SECONDS" -ge "$deadline" ] && fail "no window titled qorv after $1 s"
         sleep 0.2
         window=$(xdotool search --onlyvisible --name '^qorv$' 2>/dev/null | head -n1)
+    done
+}
+
+# wait_focus SECONDS: waits until the window manager has given the window the
+# keyboard focus; keys sent before that go elsewhere.
+wait_focus() {
+    local deadline=$((SECONDS + $1))
+    until [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ]; do
+        is_running || fail "qorv.exe ended with $(cat "$work/rc") before it had the focus"
+        [ "$SECONDS" -ge "$deadline" ] && fail "the window had no keyboard focus after $1 s"
+        sleep 0.1
     done
 }
 

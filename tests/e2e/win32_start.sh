@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# qorv.exe under Wine: its window covers the screen and shows the background
-# colour, keys other than Escape change nothing, and Escape ends it with 0.
+# qorv.exe under Wine, drawing with llvmpipe: its window covers the screen and
+# its first frames show the background colour beside the curtains.
 source "$(dirname "$0")/win32_common.sh"
 
 make_music
@@ -8,9 +8,8 @@ start_qorv 500
 wait_window 180
 check_covers_screen
 
-# The curtains cover the whole view for the first few hundred frames and the
-# scene then fills the middle, but the background keeps showing around it:
-# wait until at least 1% of the screen has its colour.
+# The curtains cover the middle of the view from the first frame on; on this
+# wide screen the sides stay clear of them and show the background.
 wanted=$((screen_width * screen_height / 100))
 deadline=$((SECONDS + 300))
 count_background
@@ -21,15 +20,3 @@ while [ "$background" -lt "$wanted" ]; do
     count_background
 done
 echo "background (51, 26, 0) on $background of $((screen_width * screen_height)) pixels"
-
-# Pressed and released, with and without modifiers: none of them may end it.
-xdotool key a space Return F1 Left shift+x ctrl+q
-sleep 2
-is_running || fail "qorv.exe ended with $(cat "$work/rc") after keys other than Escape"
-[ -n "$(xdotool search --onlyvisible --name '^qorv$' 2>/dev/null)" ] ||
-    fail "the window went away after keys other than Escape"
-
-xdotool key Escape
-wait_exit 30
-[ "$exit_code" = 0 ] || fail "Escape ended qorv.exe with $exit_code, not 0"
-echo "Escape: exit code 0"
