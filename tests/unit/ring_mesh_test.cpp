@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <unordered_map>
 
 #include "mesh_checks.h"
@@ -182,6 +183,7 @@ TEST(RingMesh, ExtentsAndOutline) {
     EXPECT_NEAR(hi[2], 10.8815, 0.01);
     EXPECT_NEAR(lo[1], -0.7138, 0.01);
     EXPECT_NEAR(hi[1], 0.7138, 0.01);
+    std::printf("extent x %.4f to %.4f, y %.4f to %.4f, z %.4f to %.4f\n", lo[0], hi[0], lo[1], hi[1], lo[2], hi[2]);
 
     // Near each station: stations whose lobes point sideways set the width
     // of the outline, those whose lobes point up and down its thickness.
@@ -197,6 +199,7 @@ TEST(RingMesh, ExtentsAndOutline) {
             rhoMax = std::max(rhoMax, rho);
             yMax = std::max(yMax, std::fabs(p.y));
         }
+        std::printf("station %2d: %.4f to %.4f from the axis, |y| up to %.4f\n", k, rhoMin, rhoMax, yMax);
         if (k % 4 < 2) {
             EXPECT_NEAR(rhoMax, 11.161, 0.01) << "station " << k;
             EXPECT_NEAR(rhoMin, 9.737, 0.01) << "station " << k;
@@ -231,10 +234,16 @@ TEST(RingMesh, LobeProfile) {
                                 {0.678, 0.655, 0.608, 0.520, 0.479, 0.462, 0.459},
                                 {0.502, 0.498, 0.482, 0.473, 0.463, 0.458, 0.457},
                                 {0.459, 0.459, 0.457, 0.454, 0.453, 0.454, 0.452}};
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 7; ++c)
-            EXPECT_NEAR(meanLobeDistance(along[c], around[r]), table[r][c], 0.02)
-                << along[c] << " deg along, " << around[r] << " deg around";
+    // The measured table goes to the log beside the expected one.
+    for (int r = 0; r < 4; ++r) {
+        std::printf("lobe profile %2.0f deg around:", around[r]);
+        for (int c = 0; c < 7; ++c) {
+            double d = meanLobeDistance(along[c], around[r]);
+            std::printf(" %.3f (%.3f)", d, table[r][c]);
+            EXPECT_NEAR(d, table[r][c], 0.02) << along[c] << " deg along, " << around[r] << " deg around";
+        }
+        std::printf("\n");
+    }
     // From 60 to 90 degrees around, the bare tube: 0.450, up to 0.453 at the
     // far columns, where the next station's lobes begin.
     for (int c = 0; c < 7; ++c)
