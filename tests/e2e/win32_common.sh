@@ -13,10 +13,14 @@ work=$(mktemp -d)
 mkdir "$work/run"
 # NOTE: one wineserver serves one prefix, and its desktop belongs to the X
 # display of the first program started; tests running side by side in their
-# own X servers therefore each take a private prefix, hard-linked from the
-# one the wine_prefix fixture made (Wine replaces its registry files rather
-# than writing into them, so the shared files stay as they were).
+# own X servers therefore each take a private prefix. The big folders of
+# Windows modules are hard links into the one the wine_prefix fixture made;
+# every other file, the registry above all, which Wine rewrites in place, is
+# a copy of its own.
 cp -al "$WINEPREFIX" "$work/prefix"
+find "$work/prefix" -type f ! -path '*/drive_c/windows/system32/*' \
+    ! -path '*/drive_c/windows/winsxs/*' -exec sh -c \
+    'for f; do cp -p "$f" "$f.own" && mv -f "$f.own" "$f"; done' copy {} +
 export WINEPREFIX="$work/prefix"
 
 cleanup() {
