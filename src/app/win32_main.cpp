@@ -5,7 +5,6 @@
 #include <cstddef>
 
 #include "audio/music.h"
-#include "gl/gl_api.h"
 #include "gl/wgl_context.h"
 #include "render/mesh_upload.h"
 #include "render/render_state.h"
