@@ -4,8 +4,7 @@
 source "$(dirname "$0")/win32_common.sh"
 
 make_music
-start_qorv 300 GALLIUM_NOOP=true
-throttle_qorv
+start_qorv_for_input 300
 wait_window 180
 wait_focus 60
 sleep 1

@@ -86,6 +86,17 @@ throttle_qorv() {
     ) &
 }
 
+# start_qorv_for_input LIMIT_SECONDS [VAR=value...]: start_qorv for tests that
+# send keys or close requests: drawn by Mesa's no-op driver and throttled, so
+# that Wine reads input within a fraction of a second and the show still lasts
+# well beyond it. Follow it with wait_window and wait_focus before any key.
+start_qorv_for_input() {
+    local limit="$1"
+    shift
+    start_qorv "$limit" GALLIUM_NOOP=true "$@"
+    throttle_qorv
+}
+
 is_running() { [ ! -e "$work/rc" ]; }
 
 # wait_exit SECONDS: sets exit_code, or fails when qorv.exe is still running.
