@@ -13,7 +13,7 @@ failures=0
 check() {
   local name="$1" sound="$2"
   shift 2
-  run_until_escape "$work/$name" "$@"
+  run_until_escape "$work/$name" 3 "$@"
   local result="exit $code"
   [ "$code" = 0 ] || { failures=$((failures + 1)); result="$result FAIL"; }
   if [ "$sound" = silent ]; then

@@ -18,16 +18,16 @@ make_music() {
     sox "$work/a.wav" "$work/b.wav" -C 4 "$1" remix 1 0 || fail "cannot make $1"
 }
 
-# run_until_escape DIR [VAR=value...]: runs the show in DIR with its disk
-# audio in DIR/out.raw, presses Escape once it has run a few seconds, and
-# sets code to its exit code.
+# run_until_escape DIR SECONDS [VAR=value...]: runs the show in DIR with its
+# disk audio in DIR/out.raw, presses Escape once its window has been up for
+# SECONDS, and sets code to its exit code.
 run_until_escape() {
-  local dir="$1"
-  shift
+  local dir="$1" seconds="$2"
+  shift 2
   (cd "$dir" && exec env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$dir/out.raw" "$@" "$qorv") &
   local pid=$!
   wait_for_window qorv 60 >/dev/null || { kill "$pid"; fail "no window named qorv"; }
-  sleep 3
+  sleep "$seconds"
   kill -0 "$pid" 2>/dev/null || { wait "$pid"; fail "the show ended early with $?"; }
   xdotool key Escape
   # Waited for here, not in a subshell: only the parent shell can collect the

@@ -1,11 +1,13 @@
 // qorv-audio-probe: checks the raw output SDL's disk audio driver wrote for
 // the show (16-bit stereo at 44.1 kHz, the rate the show asks for).
-//   qorv-audio-probe tone FILE    the music made by audio_e2e.sh: 0.3 s of
-//                                 660 Hz then 1.2 s of 440 Hz, left channel
-//                                 only, from the start of the output, then
-//                                 silence
+//   qorv-audio-probe tone FILE MIN  the music made by audio_common.sh: 0.3 s
+//                                 of 660 Hz then 1.2 s of 440 Hz, left
+//                                 channel only, from the start of the output,
+//                                 then silence; as much of that as the run
+//                                 lasted, at least MIN seconds
 //   qorv-audio-probe silent FILE  no output at all, or only silence
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -47,11 +49,11 @@ bool checkWindow(const std::vector<int16_t>& frames, double from, double to, dou
     return ok;
 }
 
-int checkTone(const std::vector<int16_t>& frames) {
+int checkTone(const std::vector<int16_t>& frames, double minSeconds) {
     size_t total = frames.size() / 2;
     std::printf("%zu frames (%.2f s) of output\n", total, total / rate);
-    if (total < at(0.5)) {
-        std::printf("FAIL: less than half a second of output\n");
+    if (total < at(minSeconds)) {
+        std::printf("FAIL: less than %.2f s of output\n", minSeconds);
         return 1;
     }
     size_t onset = 0;
@@ -92,8 +94,8 @@ int checkSilent(const std::vector<int16_t>& frames, bool exists) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: qorv-audio-probe tone|silent FILE\n");
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: qorv-audio-probe tone FILE MIN_SECONDS | silent FILE\n");
         return 2;
     }
     std::vector<int16_t> frames;
@@ -104,7 +106,7 @@ int main(int argc, char** argv) {
             std::printf("FAIL: no audio output\n");
             return 1;
         }
-        return checkTone(frames);
+        return checkTone(frames, argc > 3 ? std::atof(argv[3]) : 0.0);
     }
     if (std::strcmp(argv[1], "silent") == 0) return checkSilent(frames, exists);
     return 2;
