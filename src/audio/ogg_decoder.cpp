@@ -46,7 +46,10 @@ bool finishOpen(OggDecoder* decoder, stb_vorbis* vorbis, char* arena, uint64_t s
         oggClose(decoder);
         return false;
     }
-    decoder->frameCapacity = info.max_frame_size > 0 ? info.max_frame_size : 1;
+    // A frame may hand out more than max_frame_size samples (the overlap
+    // carried from a long block into a short one) but never more than a long
+    // block, twice max_frame_size; stb_vorbis would cut one that did not fit.
+    decoder->frameCapacity = info.max_frame_size > 0 ? info.max_frame_size * 2 : 1;
     decoder->frame = new int16_t[static_cast<size_t>(decoder->frameCapacity) * 2];
     decoder->sampleRate = info.sample_rate;
     decoder->channels = info.channels;
@@ -77,6 +80,9 @@ bool oggOpenFile(OggDecoder* decoder, const char* path, uint64_t offset, uint64_
     if (error || offset >= size || offset > LONG_MAX) return false;
     uint64_t available = size - offset;
     if (length == 0 || length > available) length = available;
+    // At the end of the file stb_vorbis stops by itself (its read position
+    // may then stand past the end), so only an earlier end is watched.
+    const uint64_t sectionEnd = length < available ? length : 0;
     // stb_vorbis addresses a file section with 31-bit offsets.
     if (length > INT_MAX) length = INT_MAX;
 
@@ -95,7 +101,7 @@ bool oggOpenFile(OggDecoder* decoder, const char* path, uint64_t offset, uint64_
     // stb_vorbis closes the file itself, on failure as on close.
     stb_vorbis* vorbis = stb_vorbis_open_file_section(file, 1, &openError, &alloc,
                                                       static_cast<unsigned>(length));
-    return finishOpen(decoder, vorbis, arena, length, prescan);
+    return finishOpen(decoder, vorbis, arena, sectionEnd, prescan);
 }
 
 bool oggOpenMemory(OggDecoder* decoder, const uint8_t* data, size_t size, bool prescan) {
@@ -105,7 +111,7 @@ bool oggOpenMemory(OggDecoder* decoder, const uint8_t* data, size_t size, bool p
     stb_vorbis_alloc alloc{arena, arenaBytes};
     int openError = 0;
     stb_vorbis* vorbis = stb_vorbis_open_memory(data, static_cast<int>(size), &openError, &alloc);
-    return finishOpen(decoder, vorbis, arena, size, prescan);
+    return finishOpen(decoder, vorbis, arena, 0, prescan);
 }
 
 int oggDecodeStereo(OggDecoder* decoder, int16_t* frames, int count) {
@@ -119,7 +125,8 @@ int oggDecodeStereo(OggDecoder* decoder, int16_t* frames, int count) {
             // stb_vorbis reads a file byte by byte and knows no end of a
             // section, so a frame that took bytes from past it is dropped and
             // ends the stream.
-            if (got <= 0 || stb_vorbis_get_file_offset(decoder->vorbis) > decoder->sectionBytes) {
+            if (got <= 0 || (decoder->sectionBytes &&
+                             stb_vorbis_get_file_offset(decoder->vorbis) > decoder->sectionBytes)) {
                 decoder->ended = true;
                 break;
             }

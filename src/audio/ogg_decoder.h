@@ -14,8 +14,8 @@ struct OggDecoder {
     int channels = 0;           // channels in the file; decoding always gives stereo
     uint64_t lengthFrames = 0;  // from the pre-scan; 0 when not scanned or unknown
 
-    // Bytes of the section; a Vorbis frame that needs bytes past it ends the
-    // stream.
+    // Bytes of a file section that ends before the file does (0: none); a
+    // Vorbis frame that needs bytes past it ends the stream.
     uint64_t sectionBytes = 0;
     // One decoded Vorbis frame, handed out across calls.
     int16_t* frame = nullptr;

@@ -65,6 +65,15 @@ TEST(AudioDecode, TonesHaveTheirLengthRateFrequencyAndChannels) {
     }
 }
 
+TEST(AudioDecode, ShortBlocksLoseNoSamples) {
+    OggDecoder decoder;
+    ASSERT_TRUE(oggOpenFile(&decoder, samplePath("square_44100.ogg").c_str(), 0, 0, true));
+    EXPECT_EQ(decoder.lengthFrames, 2u * 44100u);
+    std::vector<int16_t> frames = decodeAll(&decoder, 4096);
+    oggClose(&decoder);
+    EXPECT_EQ(frames.size() / 2, 2u * 44100u);
+}
+
 TEST(AudioDecode, BlockSizeDoesNotChangeTheSamples) {
     std::vector<int16_t> reference;
     for (int block : {4096, 1, 17, 1000, 100000}) {

@@ -21,6 +21,11 @@ for rate in 44100 48000; do
   done
 done
 
+# Hard edges make the encoder switch between long and short blocks, whose
+# overlap hands out frames longer than half a long block.
+sox -R -n -r 44100 -c 2 -b 16 square.wav synth 2 square 5 gain -6
+oggenc -Q -q 4 -o square_44100.ogg square.wav
+
 # Long enough that cutting it leaves several pages on either side.
 sox -R -n -r 44100 -c 2 -b 16 long.wav synth 6 sine 440 gain -6
 oggenc -Q -q 4 -o long.ogg long.wav
