@@ -55,9 +55,10 @@ bool finishOpen(OggDecoder* decoder, stb_vorbis* vorbis, char* arena, uint64_t s
     decoder->channels = info.channels;
     decoder->lengthFrames = 0;
     if (prescan) {
-        // Reads only page headers near the end of the stream, then returns to
-        // the first audio page; an unfindable last page leaves the length
-        // unknown and is not an error for playback.
+        // Reads only the pages in the last 64 KiB of the stream for the final
+        // granule position, then goes back to where decoding stands; an
+        // unfindable last page leaves the length unknown, which playback
+        // does not need.
         decoder->lengthFrames = stb_vorbis_stream_length_in_samples(vorbis);
         stb_vorbis_get_error(vorbis);  // clears the error a failed scan leaves
     }
