@@ -13,13 +13,37 @@ long allocations = 0;
 
 }  // namespace
 
-void* operator new(std::size_t size) {
+namespace {
+
+void* countedAllocation(std::size_t size) {
     if (counting) ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
+    return std::malloc(size ? size : 1);
+}
+
+}  // namespace
+
+// Every form is replaced, so whatever a library allocates with one form and
+// frees with another stays on malloc and free.
+void* operator new(std::size_t size) {
+    if (void* p = countedAllocation(size)) return p;
     throw std::bad_alloc();
 }
+void* operator new[](std::size_t size) {
+    if (void* p = countedAllocation(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return countedAllocation(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return countedAllocation(size);
+}
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 TEST(FrameAllocations, NoHeapAllocationWhileFramesAreDrawn) {
     requireShow();
