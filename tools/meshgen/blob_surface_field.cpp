@@ -1,148 +1,141 @@
-// The blob's radius field: a shape-preserving bicubic interpolation of the
-// measured radius table over the +X face, extended by the cube's symmetry.
+// The blob's radius field: the sketch through the measured table, softened
+// by a small Gaussian blur so that the rims and feet of its walls are round
+// on the scale of the mesh, with its node values corrected until the soft
+// field meets the table again.
 //
-// The table holds the radius along (1, u, v) for 0 <= u <= v <= 1 in steps of
-// 0.1. Every node of the face grid [-1, 1]^2 takes its value from the table
-// through the face's eight symmetries; one ring of nodes beyond the face's
-// border takes the radius of the neighbouring faces, so that the slopes at
-// the cube's edges continue smoothly into the next face.
+// The sketch keeps every wall between its two nodes and flattens out at
+// both, so each rim and foot bends through up to 80 degrees within a few
+// thousandths of a unit: far tighter than the table implies and than any
+// quad can follow, and every grid line that crosses such a crease at an
+// angle shades as a saw-tooth. The blur works on a raster of the face in face
+// coordinates that reaches a little beyond the face's border (there the
+// sketch of the neighbouring face is folded back); a cubic B-spline over the
+// raster gives the field and its derivatives.
 #include "blob_surface_field.h"
+
+#include "blob_surface_sketch.h"
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
-constexpr int tableSize = 11; // u and v from 0 to 1 in steps of 0.1
-constexpr double step = 0.1;
+// Blur radius (standard deviation) in face coordinates: about 0.02 units on
+// the surface, a grid cell, a fifth of a sketch cell.
+constexpr double blurSigma = 0.015;
+constexpr double rasterStep = 1.0 / 256;
+constexpr int rasterHalf = 284; // reaches 1.11 in face coordinates, 4 sigma beyond the border
+constexpr int rasterSide = 2 * rasterHalf + 1;
+// Rounds of correcting the sketch's nodes by what the soft field misses.
+constexpr int correctionRounds = 6;
 
-// Radius along (1, u, v), row u, column v (only v >= u is used).
-// Four entries carry the measured values where the table rounds them: the
-// boss on the axis, the deepest pit, the top of the edge band at the edge's
-// midpoint, and the band's outer flank that sets the blob's extent of 1.798.
-// The two floor entries of the band pits next to the cube's edge (u = 0.1 and
-// 0.2, v = 0.9) sit 0.02 low: the wall rises steeply right behind them, and
-// the mesh's flat triangles across its foot lift the floor there by about as
-// much.
-constexpr double radiusTable[tableSize][tableSize] = {
-    {1.50543, 1.49, 1.49, 1.50, 1.53, 1.68, 2.094, 2.10, 2.11, 2.13, 2.149},
-    {0, 1.08, 0.95, 0.98, 1.50, 1.67, 2.01, 1.29, 1.21, 1.20, 2.13},
-    {0, 0, 0.898, 0.92, 1.47, 1.63, 2.00, 1.33, 1.23, 1.22, 2.11},
-    {0, 0, 0, 0.94, 1.50, 1.57, 1.86, 2.03, 1.99, 2.05, 2.11},
-    {0, 0, 0, 0, 1.54, 1.54, 1.57, 1.62, 1.71, 1.83, 1.94},
-    {0, 0, 0, 0, 0, 1.04, 0.99, 1.46, 1.52, 1.55, 1.57},
-    {0, 0, 0, 0, 0, 0, 0.92, 0.93, 0.98, 1.46, 1.54},
-    {0, 0, 0, 0, 0, 0, 0, 0.92, 0.95, 1.05, 1.52},
-    {0, 0, 0, 0, 0, 0, 0, 0, 0.97, 1.09, 1.52},
-    {0, 0, 0, 0, 0, 0, 0, 0, 0, 1.48, 1.52},
-    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1.53},
-};
-
-constexpr int halfNodes = tableSize; // nodes -11 .. 11, the outer ring beyond the face
-constexpr int nodes = 2 * halfNodes + 1;
-
-struct FieldGrid {
+struct SoftField {
     bool ready = false;
-    double value[nodes][nodes]; // [u node][v node]
-    double slopeU[nodes][nodes];
-    double slopeV[nodes][nodes];
+    // rasterSide^2 samples, at face coordinates (i, j) * rasterStep with i and j
+    // from -rasterHalf to rasterHalf, index (i + rasterHalf) * rasterSide + j + rasterHalf.
+    std::vector<double> value;
+    double offset = 0; // makes the boss on the axis exact
 };
 
-FieldGrid grid;
+SoftField field;
 
-double tableValue(int i, int j) {
-    int a = std::abs(i), b = std::abs(j);
-    return radiusTable[std::min(a, b)][std::max(a, b)];
-}
-
-// Slope at a node from its two neighbours: zero at a local extremum, else the
-// harmonic mean of the two one-sided slopes, which keeps every interval of
-// the interpolant between its end values (no overshoot at the steep walls).
-double limitedSlope(double before, double at, double after) {
-    double left = (at - before) / step, right = (after - at) / step;
-    if (left * right <= 0.0)
-        return 0.0;
-    return 2.0 * left * right / (left + right);
-}
-
-void computeSlopes() {
-    for (int i = 1; i < nodes - 1; ++i)
-        for (int j = 1; j < nodes - 1; ++j) {
-            grid.slopeU[i][j] =
-                limitedSlope(grid.value[i - 1][j], grid.value[i][j], grid.value[i + 1][j]);
-            grid.slopeV[i][j] =
-                limitedSlope(grid.value[i][j - 1], grid.value[i][j], grid.value[i][j + 1]);
+void sampleSketch(std::vector<double>* out) {
+    out->resize(size_t(rasterSide) * rasterSide);
+    for (int i = -rasterHalf; i <= rasterHalf; ++i)
+        for (int j = -rasterHalf; j <= rasterHalf; ++j) {
+            double u, v, ru, rv;
+            blobFoldDirection(&u, &v, 1.0, i * rasterStep, j * rasterStep);
+            (*out)[size_t(i + rasterHalf) * rasterSide + (j + rasterHalf)] =
+                blobSketchRadius(&ru, &rv, u, v);
         }
 }
 
-double evaluate(double* ru, double* rv, double u, double v);
-
-void buildGrid() {
-    for (int i = -halfNodes; i <= halfNodes; ++i)
-        for (int j = -halfNodes; j <= halfNodes; ++j) {
-            // First guess for the outer ring: the mirror image across the border.
-            int a = std::abs(i) > 10 ? (i > 0 ? 9 : -9) : i;
-            int b = std::abs(j) > 10 ? (j > 0 ? 9 : -9) : j;
-            grid.value[i + halfNodes][j + halfNodes] = tableValue(a, b);
-        }
-    computeSlopes();
-    grid.ready = true;
-    // The outer ring lies in the neighbouring faces: fold its directions back
-    // and take the interpolated radius there, twice so the guess settles.
+// Separable Gaussian blur; the outermost samples are held at the raster's edge.
+void blur(std::vector<double>* raster) {
+    const int reach = int(std::ceil(4 * blurSigma / rasterStep));
+    std::vector<double> kernel(2 * reach + 1);
+    double total = 0;
+    for (int k = -reach; k <= reach; ++k) {
+        double x = k * rasterStep / blurSigma;
+        kernel[k + reach] = std::exp(-0.5 * x * x);
+        total += kernel[k + reach];
+    }
+    for (double& w : kernel)
+        w /= total;
+    std::vector<double> tmp(raster->size());
     for (int pass = 0; pass < 2; ++pass) {
-        double ring[nodes][nodes];
-        for (int i = -halfNodes; i <= halfNodes; ++i)
-            for (int j = -halfNodes; j <= halfNodes; ++j) {
-                if (std::abs(i) <= 10 && std::abs(j) <= 10)
-                    continue;
-                double u, v, du, dv;
-                blobFoldDirection(&u, &v, 1.0, i * step, j * step);
-                ring[i + halfNodes][j + halfNodes] = evaluate(&du, &dv, u, v);
+        const std::vector<double>& in = *raster;
+        for (int i = 0; i < rasterSide; ++i)
+            for (int j = 0; j < rasterSide; ++j) {
+                double sum = 0;
+                for (int k = -reach; k <= reach; ++k) {
+                    int jj = std::clamp(j + k, 0, rasterSide - 1);
+                    sum += kernel[k + reach] * in[size_t(i) * rasterSide + jj];
+                }
+                // Written transposed, so the second pass blurs along the other axis.
+                tmp[size_t(j) * rasterSide + i] = sum;
             }
-        for (int i = -halfNodes; i <= halfNodes; ++i)
-            for (int j = -halfNodes; j <= halfNodes; ++j)
-                if (std::abs(i) > 10 || std::abs(j) > 10)
-                    grid.value[i + halfNodes][j + halfNodes] = ring[i + halfNodes][j + halfNodes];
-        computeSlopes();
+        raster->swap(tmp);
     }
 }
 
-// Cubic Hermite basis on [0, 1]: weights of the two end values and the two
-// end slopes, and their derivatives.
-void hermite(double w[4], double dw[4], double t) {
-    double t2 = t * t, t3 = t2 * t;
-    w[0] = 2 * t3 - 3 * t2 + 1;
-    w[1] = -2 * t3 + 3 * t2;
-    w[2] = t3 - 2 * t2 + t;
-    w[3] = t3 - t2;
-    dw[0] = 6 * t2 - 6 * t;
-    dw[1] = -6 * t2 + 6 * t;
-    dw[2] = 3 * t2 - 4 * t + 1;
-    dw[3] = 3 * t2 - 2 * t;
+// Uniform cubic B-spline weights of the four samples around t in [0, 1), and
+// their derivatives.
+void bspline(double w[4], double dw[4], double t) {
+    double s = 1 - t;
+    w[0] = s * s * s / 6;
+    w[1] = (3 * t * t * t - 6 * t * t + 4) / 6;
+    w[2] = (-3 * t * t * t + 3 * t * t + 3 * t + 1) / 6;
+    w[3] = t * t * t / 6;
+    dw[0] = -s * s / 2;
+    dw[1] = (3 * t * t - 4 * t) / 2;
+    dw[2] = (-3 * t * t + 2 * t + 1) / 2;
+    dw[3] = t * t / 2;
 }
 
-// Bicubic Hermite patch of the cell holding (u, v), with zero twist.
 double evaluate(double* ru, double* rv, double u, double v) {
-    double fu = (u + halfNodes * step) / step, fv = (v + halfNodes * step) / step;
-    int i = std::clamp(int(std::floor(fu)), 1, nodes - 3);
-    int j = std::clamp(int(std::floor(fv)), 1, nodes - 3);
-    double s = fu - i, t = fv - j;
-    double ws[4], dws[4], wt[4], dwt[4];
-    hermite(ws, dws, s);
-    hermite(wt, dwt, t);
-    double r = 0, dr_s = 0, dr_t = 0;
-    for (int a = 0; a < 2; ++a)
-        for (int b = 0; b < 2; ++b) {
-            int ia = i + a, jb = j + b;
-            double f = grid.value[ia][jb];
-            double gu = grid.slopeU[ia][jb] * step, gv = grid.slopeV[ia][jb] * step;
-            r += ws[a] * wt[b] * f + ws[2 + a] * wt[b] * gu + ws[a] * wt[2 + b] * gv;
-            dr_s += dws[a] * wt[b] * f + dws[2 + a] * wt[b] * gu + dws[a] * wt[2 + b] * gv;
-            dr_t += ws[a] * dwt[b] * f + ws[2 + a] * dwt[b] * gu + ws[a] * dwt[2 + b] * gv;
+    double fu = u / rasterStep + rasterHalf, fv = v / rasterStep + rasterHalf;
+    int i = std::clamp(int(std::floor(fu)), 1, rasterSide - 3);
+    int j = std::clamp(int(std::floor(fv)), 1, rasterSide - 3);
+    double wu[4], dwu[4], wv[4], dwv[4];
+    bspline(wu, dwu, fu - i);
+    bspline(wv, dwv, fv - j);
+    double r = 0, dr_u = 0, dr_v = 0;
+    for (int a = 0; a < 4; ++a) {
+        const double* row = &field.value[size_t(i - 1 + a) * rasterSide + (j - 1)];
+        double along = 0, slope = 0;
+        for (int b = 0; b < 4; ++b) {
+            along += wv[b] * row[b];
+            slope += dwv[b] * row[b];
         }
-    *ru = dr_s / step;
-    *rv = dr_t / step;
-    return r;
+        r += wu[a] * along;
+        dr_u += dwu[a] * along;
+        dr_v += wu[a] * slope;
+    }
+    *ru = dr_u / rasterStep;
+    *rv = dr_v / rasterStep;
+    return r + field.offset;
+}
+
+void buildField() {
+    BlobNodes nodes = blobRadiusTable;
+    for (int round = 0;; ++round) {
+        buildBlobSketch(nodes);
+        sampleSketch(&field.value);
+        blur(&field.value);
+        if (round == correctionRounds)
+            break;
+        for (int a = 0; a < blobTableSize; ++a)
+            for (int b = a; b < blobTableSize; ++b) {
+                double ru, rv;
+                double soft = evaluate(&ru, &rv, a * blobTableStep, b * blobTableStep);
+                nodes.radius[a][b] += blobRadiusTable.radius[a][b] - soft;
+            }
+    }
+    double ru, rv;
+    field.offset = blobRadiusTable.radius[0][0] - evaluate(&ru, &rv, 0, 0);
+    field.ready = true;
 }
 
 } // namespace
@@ -163,8 +156,8 @@ void blobFoldDirection(double* u, double* v, double x, double y, double z) {
 }
 
 void blobRadius(double* r, double* ru, double* rv, double u, double v) {
-    if (!grid.ready)
-        buildGrid();
+    if (!field.ready)
+        buildField();
     *r = evaluate(ru, rv, u, v);
 }
 
