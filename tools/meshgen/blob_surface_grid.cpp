@@ -73,7 +73,7 @@ Point3 acrossHighV(Point3 p) {
     return {p.z, p.y, p.x};
 }
 
-// Face coordinates and surface point of grid point (i, j), also one step
+// Face coordinates and lifted point of grid point (i, j), also one step
 // beyond the border: the face meets its neighbour across the mirror planes
 // x = +-y and x = +-z, so the point there is the mirror image of the point just
 // inside, and its face coordinates are mirrored across the border line.
@@ -98,8 +98,9 @@ void beyond(const BlobFaceGrid& grid, const std::vector<Lifted>& point, int i, i
 
 // One Gauss-Seidel sweep: every free point moves part of the way to the
 // weighted mean, in face coordinates, of its eight neighbours; a neighbour's
-// weight is the edge's stretch from face coordinates to space. The diagonal
-// neighbours count half: half a diagonal is a spoke to a quad's centre.
+// weight is the edge's stretch from face coordinates to the lifted points'
+// six dimensions. The diagonal neighbours count half: half a diagonal is a
+// spoke to a quad's centre.
 void relaxSweep(BlobFaceGrid* grid, std::vector<Lifted>* point) {
     const double damping = 0.7; // a full step lets neighbouring lines pair up
     static const int di[8] = {1, -1, 0, 0, 1, 1, -1, -1};
