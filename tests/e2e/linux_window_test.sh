@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Linux show in a desktop session: its window covers the screen, the first
-# frames show black curtains on the background (51, 26, 0), keys other than
-# Escape change nothing, and Escape ends it at once with 0.
+# frames show black curtains on the background (51, 26, 0), the scene appears
+# once they part, keys other than Escape change nothing, and Escape ends it at
+# once with 0.
 # usage: linux_window_test.sh QORV XSHOT   (inside xsession.sh)
 set -u
 source "$(dirname "$0")/lib.sh"
@@ -34,6 +35,19 @@ done
 "$xshot" png "$work/screen.png"
 [ $seen = 1 ] || fail "no background (51, 26, 0) beside black curtains; see $work/screen.png"
 echo "background pixels: $matching, curtain pixels: $black, of $total"
+
+# Once the curtains part (about frame 500, a minute or two on llvmpipe) the
+# rings and the blob are on screen.
+lit=0
+for _ in $(seq 960); do
+  lit=$("$xshot" lit)
+  [ "$lit" -ge $((total / 20)) ] && break
+  kill -0 $pid 2>/dev/null || fail "the show ended before the scene showed"
+  sleep 0.5
+done
+"$xshot" png "$work/scene.png"
+[ "$lit" -ge $((total / 20)) ] || fail "no lit scene pixels after the curtains; see $work/scene.png"
+echo "scene pixels: $lit of $total"
 
 xdotool key a space Return F1 Up Tab
 sleep 1

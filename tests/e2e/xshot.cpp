@@ -3,11 +3,15 @@
 //   qorv-xshot png FILE             writes the whole screen as PNG
 //   qorv-xshot differing R G B TOL  prints how many pixels differ from the
 //                                   colour by more than TOL in any channel
+//   qorv-xshot lit                  prints how many pixels show a lit scene
+//                                   object: neither black, nor the near-black
+//                                   backdrop, nor the background (51, 26, 0)
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -48,7 +52,7 @@ bool grab(ScreenImage* out) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: qorv-xshot pixel X Y | png FILE | differing R G B TOL\n");
+    std::fprintf(stderr, "usage: qorv-xshot pixel X Y | png FILE | differing R G B TOL | lit\n");
     return 2;
 }
 
@@ -80,6 +84,16 @@ int main(int argc, char** argv) {
                     ++count;
                     break;
                 }
+        std::printf("%ld\n", count);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "lit") == 0 && argc == 2) {
+        long count = 0;
+        for (size_t i = 0; i < screen.rgba.size(); i += 4) {
+            const uint8_t* p = &screen.rgba[i];
+            bool background = std::abs(p[0] - 51) <= 3 && std::abs(p[1] - 26) <= 3 && p[2] <= 3;
+            if (!background && std::max({p[0], p[1], p[2]}) > 12) ++count;
+        }
         std::printf("%ld\n", count);
         return 0;
     }
