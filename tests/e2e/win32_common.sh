@@ -67,34 +67,12 @@ start_qorv() {
     ) 2>/dev/null &
 }
 
-# throttle_qorv: lets qorv.exe run 5 ms in every 40 until it ends.
-# NOTE: while WM_PAINT is always pending, Wine reads the X server's events
-# only every hundred frames or so. The shell tests draw with Mesa's no-op
-# driver, thousands of frames a second, and would reach the show's end within
-# seconds; slowed to a few hundred a second, the show lasts long enough for
-# keys and close requests, and each still arrives within a fraction of one.
-throttle_qorv() {
-    local pid
-    while [ ! -s "$work/pid" ]; do sleep 0.01; done
-    pid=$(cat "$work/pid")
-    (
-        while kill -STOP "$pid" 2>/dev/null; do
-            sleep 0.035
-            kill -CONT "$pid" 2>/dev/null
-            sleep 0.005
-        done
-    ) &
-}
-
 # start_qorv_for_input LIMIT_SECONDS [VAR=value...]: start_qorv for tests that
-# send keys or close requests: drawn by Mesa's no-op driver and throttled, so
-# that Wine reads input within a fraction of a second and the show still lasts
-# well beyond it. Follow it with wait_window and wait_focus before any key.
+# send keys or close requests, drawing for real: the message loop makes Wine
+# take in X input every frame, so a key arrives within a frame or two even at
+# llvmpipe's pace. Follow it with wait_window and wait_focus before any key.
 start_qorv_for_input() {
-    local limit="$1"
-    shift
-    start_qorv "$limit" GALLIUM_NOOP=true "$@"
-    throttle_qorv
+    start_qorv "$@"
 }
 
 is_running() { [ ! -e "$work/rc" ]; }
