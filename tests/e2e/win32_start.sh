@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # qorv.exe under Wine, drawing with llvmpipe: its window covers the screen and
-# its first frames show the background colour beside the curtains.
+# its first frames show the background colour beside the black curtains, with
+# the near-black backdrop's slivers (lit by its black lights: the ambient
+# 0.01, (3, 3, 3)) crossing it.
 source "$(dirname "$0")/win32_common.sh"
 
 make_music
@@ -20,3 +22,12 @@ while [ "$background" -lt "$wanted" ]; do
     count_background
 done
 echo "background (51, 26, 0) on $background of $((screen_width * screen_height)) pixels"
+
+# The same screen: the curtains fill the middle in black, and the backdrop,
+# the scene's first layer, shows beside them.
+black=$((screen_width * screen_height - $("$xshot" differing 0 0 0 0)))
+backdrop=$((screen_width * screen_height - $("$xshot" differing 3 3 3 1)))
+[ "$black" -ge $((screen_width * screen_height / 2)) ] ||
+    fail "only $black pixels show the black curtains"
+[ "$backdrop" -ge "$wanted" ] || fail "only $backdrop pixels show the backdrop (3, 3, 3)"
+echo "curtains on $black pixels, backdrop on $backdrop"
