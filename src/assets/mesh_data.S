@@ -19,38 +19,27 @@
         .section .rodata
 #endif
 
+// One mesh file in three labelled pieces: counts, vertex records, indices.
+        .macro embed_mesh file, counts, vertices, indices, vertex_count
         .balign 16
-        .globl QORV_SYMBOL(qorvRingCounts)
-        .globl QORV_SYMBOL(qorvRingVertices)
-        .globl QORV_SYMBOL(qorvRingIndices)
-QORV_SYMBOL(qorvRingCounts):
-        .incbin "ring.mesh", 0, QORV_COUNT_BYTES
-QORV_SYMBOL(qorvRingVertices):
-        .incbin "ring.mesh", QORV_COUNT_BYTES, QORV_RING_VERTEX_COUNT * QORV_VERTEX_BYTES
-QORV_SYMBOL(qorvRingIndices):
-        .incbin "ring.mesh", QORV_COUNT_BYTES + QORV_RING_VERTEX_COUNT * QORV_VERTEX_BYTES
+        .globl \counts
+        .globl \vertices
+        .globl \indices
+\counts:
+        .incbin "\file", 0, QORV_COUNT_BYTES
+\vertices:
+        .incbin "\file", QORV_COUNT_BYTES, (\vertex_count) * QORV_VERTEX_BYTES
+\indices:
+        .incbin "\file", QORV_COUNT_BYTES + (\vertex_count) * QORV_VERTEX_BYTES
+        .endm
 
-        .balign 16
-        .globl QORV_SYMBOL(qorvBlobCounts)
-        .globl QORV_SYMBOL(qorvBlobVertices)
-        .globl QORV_SYMBOL(qorvBlobIndices)
-QORV_SYMBOL(qorvBlobCounts):
-        .incbin "blob.mesh", 0, QORV_COUNT_BYTES
-QORV_SYMBOL(qorvBlobVertices):
-        .incbin "blob.mesh", QORV_COUNT_BYTES, QORV_BLOB_VERTEX_COUNT * QORV_VERTEX_BYTES
-QORV_SYMBOL(qorvBlobIndices):
-        .incbin "blob.mesh", QORV_COUNT_BYTES + QORV_BLOB_VERTEX_COUNT * QORV_VERTEX_BYTES
-
-        .balign 16
-        .globl QORV_SYMBOL(qorvBackdropCounts)
-        .globl QORV_SYMBOL(qorvBackdropVertices)
-        .globl QORV_SYMBOL(qorvBackdropIndices)
-QORV_SYMBOL(qorvBackdropCounts):
-        .incbin "backdrop.mesh", 0, QORV_COUNT_BYTES
-QORV_SYMBOL(qorvBackdropVertices):
-        .incbin "backdrop.mesh", QORV_COUNT_BYTES, QORV_BACKDROP_VERTEX_COUNT * QORV_VERTEX_BYTES
-QORV_SYMBOL(qorvBackdropIndices):
-        .incbin "backdrop.mesh", QORV_COUNT_BYTES + QORV_BACKDROP_VERTEX_COUNT * QORV_VERTEX_BYTES
+        embed_mesh ring.mesh, QORV_SYMBOL(qorvRingCounts), QORV_SYMBOL(qorvRingVertices), \
+            QORV_SYMBOL(qorvRingIndices), QORV_RING_VERTEX_COUNT
+        embed_mesh blob.mesh, QORV_SYMBOL(qorvBlobCounts), QORV_SYMBOL(qorvBlobVertices), \
+            QORV_SYMBOL(qorvBlobIndices), QORV_BLOB_VERTEX_COUNT
+        embed_mesh backdrop.mesh, QORV_SYMBOL(qorvBackdropCounts), \
+            QORV_SYMBOL(qorvBackdropVertices), QORV_SYMBOL(qorvBackdropIndices), \
+            QORV_BACKDROP_VERTEX_COUNT
 
 #if !defined(_WIN32)
 // NOTE: without this note GNU ld assumes the object needs an executable
