@@ -21,7 +21,7 @@
 
 #include "contact_sheet.h"
 #include "gl/egl_context.h"
-#include "gl/headless_show.h"
+#include "app/headless_show.h"
 #include "show/frame_clock.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "gl_test_support.h"
 
-#include "gl/headless_show.h"
+#include "app/headless_show.h"
 #include "show/frame_clock.h"
 
 inline void requireShow() {

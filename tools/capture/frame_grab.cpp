@@ -8,7 +8,7 @@
 #include "box_filter.h"
 #include "gl/egl_context.h"
 #include "gl/gl_types.h"
-#include "gl/headless_show.h"
+#include "app/headless_show.h"
 #include "show/frame_clock.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Start-up of the show on the headless context.
-#include "gl/headless_show.h"
+#include "app/headless_show.h"
 
 #include "gl/egl_context.h"
 #include "render/mesh_upload.h"
