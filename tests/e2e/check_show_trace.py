@@ -71,7 +71,7 @@ class Trace:
             self.fail(f"the trace ends, wanted {name}")
         self.number = number
         if got != name or (exact is not None and args != exact):
-            self.fail(f"wanted {name}({exact or ', '.join(contains)}), got {got}({args})")
+            self.fail(f"wanted {name}({exact or ' '.join(contains)}), got {got}({args})")
         for part in contains:
             if part not in args:
                 self.fail(f"{name}({args}) lacks {part}")
@@ -110,7 +110,7 @@ def mesh_counts(mesh_dir, name):
 def startup(t, width, height, mesh_dir):
     """Returns the program ids and the vertex array objects in upload order."""
     t.only = STARTUP_CALLS
-    for _, name, _, _ in t.calls:
+    for t.number, name, args, _ in t.calls:
         if name == "glCreateShader":
             break
     else:
@@ -118,8 +118,10 @@ def startup(t, width, height, mesh_dir):
     programs = []
     for p in range(3):
         if p:
-            t.expect("glCreateShader", contains=["GL_VERTEX_SHADER"])
-        t.expect("glCreateShader", contains=["GL_FRAGMENT_SHADER"])
+            args, _ = t.expect("glCreateShader")
+        if args != "type = GL_VERTEX_SHADER":
+            t.fail(f"glCreateShader({args}), wanted GL_VERTEX_SHADER")
+        t.expect("glCreateShader", "type = GL_FRAGMENT_SHADER")
         _, program = t.expect("glCreateProgram")
         programs.append(program)
         for _ in range(2):
