@@ -28,13 +28,14 @@ Parsed parse(std::initializer_list<const char*> args) {
 void expectRefused(std::initializer_list<const char*> args, const char* names) {
     Parsed p = parse(args);
     std::string joined;
-    for (const char* a : args) joined += std::string(a) + " ";
+    for (const char* a : args)
+        joined += std::string(a) + " ";
     EXPECT_FALSE(p.ok) << joined;
     EXPECT_NE(p.error.find(names), std::string::npos) << joined << "-> " << p.error;
     EXPECT_EQ(p.error.find('\n'), std::string::npos) << p.error;
 }
 
-}  // namespace
+} // namespace
 
 TEST(CaptureArgs, DefaultsCoverTheWholeShowAtFullHd) {
     Parsed p = parse({"--out", "dir"});
@@ -47,6 +48,24 @@ TEST(CaptureArgs, DefaultsCoverTheWholeShowAtFullHd) {
     EXPECT_EQ(p.options.outPath, "dir");
     EXPECT_EQ(p.options.supersample, 1);
     EXPECT_FALSE(p.options.quiet);
+    EXPECT_EQ(p.options.jobs, 0); // one per core, decided at run time
+    EXPECT_EQ(p.options.device, HeadlessDevice::automatic);
+    EXPECT_FALSE(p.options.noMusic);
+}
+
+TEST(CaptureArgs, JobsAndDevice) {
+    Parsed p = parse({"--jobs", "3", "--device", "software", "--out", "d"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.options.jobs, 3);
+    EXPECT_EQ(p.options.device, HeadlessDevice::software);
+    p = parse({"--jobs=1", "--device=auto", "--out", "d"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.options.jobs, 1);
+    EXPECT_EQ(p.options.device, HeadlessDevice::automatic);
+    expectRefused({"--jobs", "0", "--out", "d"}, "--jobs 0");
+    expectRefused({"--jobs", "1025", "--out", "d"}, "--jobs");
+    expectRefused({"--jobs", "two", "--out", "d"}, "--jobs");
+    expectRefused({"--device", "gpu", "--out", "d"}, "--device gpu");
 }
 
 TEST(CaptureArgs, GoodRangesAndSizes) {
@@ -113,6 +132,12 @@ TEST(CaptureArgs, VideoAndSheetSettings) {
     ASSERT_TRUE(p.ok) << p.error;
     EXPECT_EQ(p.options.mode, CaptureMode::video);
     EXPECT_DOUBLE_EQ(p.options.fps, 29.97);
+    EXPECT_FALSE(p.options.noMusic);
+    p = parse({"--video", "part.mp4", "--no-music"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_TRUE(p.options.noMusic);
+    expectRefused({"--out", "d", "--no-music"}, "--no-music");
+    expectRefused({"--video", "v.mp4", "--no-music=1"}, "--no-music");
     expectRefused({"--video", "v.mp4", "--fps", "0"}, "--fps");
     expectRefused({"--video", "v.mp4", "--fps", "nan"}, "--fps");
     expectRefused({"--video", "v.mp4", "--fps", "60fps"}, "--fps");

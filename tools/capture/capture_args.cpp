@@ -9,35 +9,44 @@
 #include <cstring>
 
 const char* const kCaptureUsage =
-    "usage: qorv-capture [--frames A..B] [--size WxH] [--supersample N] [--quiet]\n"
-    "                    (--out DIR | --video FILE [--fps F] | --contact-sheet FILE [--every N])\n"
+    "usage: qorv-capture [--frames A..B] [--size WxH] [--supersample N] [--jobs N]\n"
+    "                    [--device auto|software] [--quiet]\n"
+    "                    (--out DIR | --video FILE [--fps F] [--no-music]\n"
+    "                     | --contact-sheet FILE [--every N])\n"
     "  --frames A..B        frames to render, within 1..8000 (default 1..8000)\n"
     "  --size WxH           picture size (default 1920x1080; thumbnails 192x108)\n"
     "  --supersample N      render at N x N the size and average down (1..8)\n"
     "  --out DIR            numbered PNG frames DIR/frame-0001.png ...\n"
     "  --video FILE         encode with ffmpeg, with c.ogg from the working folder\n"
     "  --fps F              video frame rate (default 60)\n"
+    "  --no-music           video: frames only, even with c.ogg at hand (parts to join)\n"
     "  --contact-sheet FILE one picture of labelled thumbnails along the range\n"
     "  --every N            contact sheet: the first frame, then every Nth (default 250)\n"
+    "  --jobs N             render in N processes (default: one per core)\n"
+    "  --device D           auto: a GPU when there is one (default); software: llvmpipe\n"
     "  --quiet              no progress line\n";
 
 namespace {
 
 // A whole decimal number with nothing after it, within int range.
 bool parseInt(int* value, const std::string& text) {
-    if (text.empty() || text.size() > 9) return false;
+    if (text.empty() || text.size() > 9)
+        return false;
     for (char c : text)
-        if (c < '0' || c > '9') return false;
+        if (c < '0' || c > '9')
+            return false;
     *value = std::atoi(text.c_str());
     return true;
 }
 
 bool parsePositiveNumber(double* value, const std::string& text) {
-    if (text.empty()) return false;
+    if (text.empty())
+        return false;
     char* end = nullptr;
     errno = 0;
     double v = std::strtod(text.c_str(), &end);
-    if (errno != 0 || *end != '\0' || !std::isfinite(v) || v <= 0.0) return false;
+    if (errno != 0 || *end != '\0' || !std::isfinite(v) || v <= 0.0)
+        return false;
     *value = v;
     return true;
 }
@@ -50,20 +59,22 @@ bool fail(std::string* error, const std::string& why) {
 bool setMode(CaptureOptions* options, std::string* error, CaptureMode mode, const char* option,
              const std::string& path) {
     if (options->mode != CaptureMode::none)
-        return fail(error, std::string(option) +
-                               ": give only one of --out, --video and --contact-sheet");
-    if (path.empty()) return fail(error, std::string(option) + ": empty path");
+        return fail(error,
+                    std::string(option) + ": give only one of --out, --video and --contact-sheet");
+    if (path.empty())
+        return fail(error, std::string(option) + ": empty path");
     options->mode = mode;
     options->outPath = path;
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool parseFrameRange(int* first, int* last, const std::string& text) {
     size_t dots = text.find("..");
     if (dots == std::string::npos) {
-        if (!parseInt(first, text)) return false;
+        if (!parseInt(first, text))
+            return false;
         *last = *first;
         return true;
     }
@@ -72,7 +83,8 @@ bool parseFrameRange(int* first, int* last, const std::string& text) {
 
 bool parseSize(int* width, int* height, const std::string& text) {
     size_t x = text.find('x');
-    if (x == std::string::npos) return false;
+    if (x == std::string::npos)
+        return false;
     return parseInt(width, text.substr(0, x)) && parseInt(height, text.substr(x + 1));
 }
 
@@ -92,8 +104,10 @@ bool parseCaptureArgs(CaptureOptions* options, std::string* error, int argc,
             hasValue = true;
         }
         auto takeValue = [&]() {
-            if (hasValue) return true;
-            if (i + 1 >= argc) return false;
+            if (hasValue)
+                return true;
+            if (i + 1 >= argc)
+                return false;
             value = argv[++i];
             return true;
         };
@@ -104,16 +118,25 @@ bool parseCaptureArgs(CaptureOptions* options, std::string* error, int argc,
             return true;
         }
         if (option == "--quiet" || option == "-q") {
-            if (!noValue()) return fail(error, option + " takes no value");
+            if (!noValue())
+                return fail(error, option + " takes no value");
             options->quiet = true;
+            continue;
+        }
+        if (option == "--no-music") {
+            if (!noValue())
+                return fail(error, option + " takes no value");
+            options->noMusic = true;
             continue;
         }
         const bool known = option == "--frames" || option == "--size" || option == "--out" ||
                            option == "--video" || option == "--fps" ||
                            option == "--contact-sheet" || option == "--every" ||
-                           option == "--supersample";
-        if (!known) return fail(error, "unknown option " + option);
-        if (!takeValue()) return fail(error, option + " needs a value");
+                           option == "--supersample" || option == "--jobs" || option == "--device";
+        if (!known)
+            return fail(error, "unknown option " + option);
+        if (!takeValue())
+            return fail(error, option + " needs a value");
 
         if (option == "--frames") {
             int first = 0, last = 0;
@@ -122,14 +145,16 @@ bool parseCaptureArgs(CaptureOptions* options, std::string* error, int argc,
             if (first < kFirstShowFrame || last < kFirstShowFrame || first > kLastShowFrame ||
                 last > kLastShowFrame)
                 return fail(error, "--frames " + value + ": frames run from 1 to 8000");
-            if (first > last) return fail(error, "--frames " + value + ": range is reversed");
+            if (first > last)
+                return fail(error, "--frames " + value + ": range is reversed");
             options->firstFrame = first;
             options->lastFrame = last;
         } else if (option == "--size") {
             int w = 0, h = 0;
             if (!parseSize(&w, &h, value))
                 return fail(error, "--size " + value + ": expected WxH, e.g. 1920x1080");
-            if (w < 1 || h < 1) return fail(error, "--size " + value + ": zero size");
+            if (w < 1 || h < 1)
+                return fail(error, "--size " + value + ": zero size");
             if (w > kMaxCaptureSide || h > kMaxCaptureSide)
                 return fail(error, "--size " + value + ": larger than 16384");
             options->width = w;
@@ -140,6 +165,18 @@ bool parseCaptureArgs(CaptureOptions* options, std::string* error, int argc,
             if (!parseInt(&n, value) || n < 1 || n > kMaxSupersample)
                 return fail(error, "--supersample " + value + ": expected a whole number 1..8");
             options->supersample = n;
+        } else if (option == "--jobs") {
+            int n = 0;
+            if (!parseInt(&n, value) || n < 1 || n > kMaxJobs)
+                return fail(error, "--jobs " + value + ": expected a whole number 1..1024");
+            options->jobs = n;
+        } else if (option == "--device") {
+            if (value == "auto")
+                options->device = HeadlessDevice::automatic;
+            else if (value == "software")
+                options->device = HeadlessDevice::software;
+            else
+                return fail(error, "--device " + value + ": expected auto or software");
         } else if (option == "--fps") {
             double fps = 0.0;
             if (!parsePositiveNumber(&fps, value) || fps > kMaxFps)
@@ -151,9 +188,11 @@ bool parseCaptureArgs(CaptureOptions* options, std::string* error, int argc,
                 return fail(error, "--every " + value + ": expected a whole number 1..8000");
             options->every = n;
         } else if (option == "--out") {
-            if (!setMode(options, error, CaptureMode::frames, "--out", value)) return false;
+            if (!setMode(options, error, CaptureMode::frames, "--out", value))
+                return false;
         } else if (option == "--video") {
-            if (!setMode(options, error, CaptureMode::video, "--video", value)) return false;
+            if (!setMode(options, error, CaptureMode::video, "--video", value))
+                return false;
         } else if (option == "--contact-sheet") {
             if (!setMode(options, error, CaptureMode::contactSheet, "--contact-sheet", value))
                 return false;
@@ -170,6 +209,8 @@ bool parseCaptureArgs(CaptureOptions* options, std::string* error, int argc,
     if (ssWidth > kMaxCaptureSide || ssHeight > kMaxCaptureSide)
         return fail(error, "--supersample " + std::to_string(options->supersample) +
                                ": rendering size above 16384");
+    if (options->noMusic && options->mode != CaptureMode::video)
+        return fail(error, "--no-music: only with --video");
     // H.264 in the common 4:2:0 form needs even sides.
     if (options->mode == CaptureMode::video && (options->width % 2 || options->height % 2))
         return fail(error, "--size " + std::to_string(options->width) + "x" +

@@ -15,6 +15,7 @@ int totalFrames = 0;
 int framesDone = 0;
 bool silent = true;
 bool terminal = false;
+std::string lineLabel;
 Clock::time_point startTime;
 Clock::time_point lastPrint;
 
@@ -36,15 +37,16 @@ void printLine(bool final) {
     char timeText[32];
     formatDuration(timeText, sizeof timeText,
                    final ? elapsed : (fps > 0.0 ? (totalFrames - framesDone) / fps : 0.0));
-    std::fprintf(stderr, "%sframe %d/%d  %.2f fps  %s %s%s", terminal ? "\r" : "", framesDone,
-                 totalFrames, fps, final ? "took" : "left", timeText,
+    std::fprintf(stderr, "%sframe %d/%d  %.2f fps  %s %s  %s%s", terminal ? "\r" : "", framesDone,
+                 totalFrames, fps, final ? "took" : "left", timeText, lineLabel.c_str(),
                  terminal && !final ? "   " : "\n");
     std::fflush(stderr);
 }
 
-}  // namespace
+} // namespace
 
-void progressBegin(int total, bool quiet) {
+void progressBegin(int total, bool quiet, const std::string& label) {
+    lineLabel = label;
     totalFrames = total;
     framesDone = 0;
     silent = quiet;
@@ -55,13 +57,16 @@ void progressBegin(int total, bool quiet) {
 
 void progressAdvance() {
     ++framesDone;
-    if (silent || framesDone == totalFrames) return;
+    if (silent || framesDone == totalFrames)
+        return;
     // A log gets a line every ten seconds; a terminal a fresh one twice a second.
-    if (secondsSince(lastPrint) < (terminal ? 0.5 : 10.0)) return;
+    if (secondsSince(lastPrint) < (terminal ? 0.5 : 10.0))
+        return;
     lastPrint = Clock::now();
     printLine(false);
 }
 
 void progressEnd() {
-    if (!silent) printLine(true);
+    if (!silent)
+        printLine(true);
 }
