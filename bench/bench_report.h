@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "bench_stats.h"
+#include "capture_throughput.h"
 #include "gl_timing.h"
 
 struct FrameTiming {
     int width, height, frame;
-    TimeStats show;  // milliseconds, the show's programs
-    TimeStats flat;  // milliseconds, one flat-colour program
+    TimeStats show; // milliseconds, the show's programs
+    TimeStats flat; // milliseconds, one flat-colour program
 };
 
 struct CacheFigures {
@@ -27,6 +28,7 @@ struct CpuFigure {
 
 struct BenchReport {
     std::string renderer, glVersion;
+    std::string device; // where the context came from, e.g. "surfaceless platform"
     bool quick;
     int repetitions;
     std::vector<StartupTimes> startup;
@@ -35,6 +37,8 @@ struct BenchReport {
     bool cpuMeasured;
     std::vector<CpuFigure> cpuFrames;
     double cpuTimelineMicroseconds;
+    int captureFirst, captureLast; // the frames each capture run renders
+    std::vector<CaptureThroughput> capture;
 };
 
 void printTable(const BenchReport& report);

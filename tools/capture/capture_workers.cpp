@@ -126,15 +126,22 @@ bool writeFramePng(std::string* error, int n, const std::vector<uint8_t>& rgba) 
     start.result = static_cast<int32_t>(result);
     copyText(start.text, sizeof start.text,
              result == ContextResult::ready ? captureRendererName() : error);
+    // NOTE: llvmpipe compiles the code of a draw at its first use, which
+    // makes a worker's first frame several times slower than the rest. The
+    // worker draws its first frame once before it reports ready, so the rate
+    // counted from there is the steady one whatever the number of workers.
+    std::vector<uint8_t> rgba;
+    if (result == ContextResult::ready)
+        grabFrame(&rgba, plan.frames[index]);
     if (!sendAll(fd, &start, sizeof start) || result != ContextResult::ready)
         _exit(1);
 
-    std::vector<uint8_t> rgba;
     for (size_t i = static_cast<size_t>(index); i < plan.frames.size();
          i += static_cast<size_t>(plan.jobs)) {
         FrameRecord record = {};
         record.frame = plan.frames[i];
-        grabFrame(&rgba, record.frame);
+        if (i != static_cast<size_t>(index))
+            grabFrame(&rgba, record.frame);
         if (!plan.pngFolder.empty()) {
             if (!writeFramePng(&error, record.frame, rgba)) {
                 record.failed = 1;
