@@ -140,8 +140,7 @@ bool writeFramePng(std::string* error, int n, const std::vector<uint8_t>& rgba) 
          i += static_cast<size_t>(plan.jobs)) {
         FrameRecord record = {};
         record.frame = plan.frames[i];
-        if (i != static_cast<size_t>(index))
-            grabFrame(&rgba, record.frame);
+        grabFrame(&rgba, record.frame);
         if (!plan.pngFolder.empty()) {
             if (!writeFramePng(&error, record.frame, rgba)) {
                 record.failed = 1;
