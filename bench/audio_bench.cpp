@@ -17,12 +17,8 @@
 
 // An output that opens at once and never pulls: the stream's start is timed
 // without a device.
-bool audioOutputInit() {
-    return true;
-}
-bool audioOutputOpen(MusicStream*, uint32_t, uint32_t) {
-    return true;
-}
+bool audioOutputInit() { return true; }
+bool audioOutputOpen(MusicStream*, uint32_t, uint32_t) { return true; }
 
 namespace {
 
@@ -70,8 +66,7 @@ void benchStreamStart(const char* path) {
         Clock::time_point start = Clock::now();
         MusicStream* stream = streamCreate(path, 0, 0, true, 44100);
         calls.push_back(msSince(start));
-        while (streamState(stream) == StreamState::opening)
-            std::this_thread::yield();
+        while (streamState(stream) == StreamState::opening) std::this_thread::yield();
         ready.push_back(msSince(start));
         length = streamLengthFrames(stream);
         rate = streamSampleRate(stream);
@@ -89,14 +84,12 @@ void benchStreamStart(const char* path) {
 // audio's own duration is the share of a core playback costs.
 void benchDecode(const char* path) {
     OggDecoder decoder;
-    if (!oggOpenFile(&decoder, path, 0, 0, false))
-        std::exit(1);
+    if (!oggOpenFile(&decoder, path, 0, 0, false)) std::exit(1);
     std::vector<int16_t> block(4096 * 2);
     uint64_t frames = 0;
     Clock::time_point start = Clock::now();
     std::clock_t cpuStart = std::clock();
-    for (int got; (got = oggDecodeStereo(&decoder, block.data(), 4096)) > 0;)
-        frames += got;
+    for (int got; (got = oggDecodeStereo(&decoder, block.data(), 4096)) > 0;) frames += got;
     double cpuSeconds = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     double wallSeconds = msSince(start) / 1000.0;
     double audioSeconds = double(frames) / decoder.sampleRate;
@@ -107,7 +100,7 @@ void benchDecode(const char* path) {
                 audioSeconds / wallSeconds);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     std::string path = argc > 1 ? argv[1] : "bench_5min.ogg";
@@ -117,8 +110,7 @@ int main(int argc, char** argv) {
         std::string make = "sox -R -n -r 44100 -c 2 " + path + " synth " +
                            std::to_string(int(fiveMinutes)) + " pinknoise gain -12";
         std::printf("making %s: %s\n", path.c_str(), make.c_str());
-        if (std::system(make.c_str()) != 0)
-            return 1;
+        if (std::system(make.c_str()) != 0) return 1;
     }
     benchOpen(path.c_str());
     benchStreamStart(path.c_str());

@@ -52,8 +52,7 @@ void measureCaches(BenchReport* report) {
 std::string frameCpuTool() {
     char self[4096];
     ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0)
-        return "qorv-bench-frame-cpu";
+    if (length <= 0) return "qorv-bench-frame-cpu";
     self[length] = '\0';
     std::string path = self;
     return path.substr(0, path.find_last_of('/') + 1) + "qorv-bench-frame-cpu";
@@ -61,12 +60,10 @@ std::string frameCpuTool() {
 
 void measureFrameCpu(BenchReport* report) {
     std::string command = "'" + frameCpuTool() + "'" + (report->quick ? " --quick" : "");
-    for (int n : kFrames)
-        command += " " + std::to_string(n);
+    for (int n : kFrames) command += " " + std::to_string(n);
     report->cpuMeasured = false;
     std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return;
+    if (!pipe) return;
     char line[256];
     bool timeline = false;
     while (std::fgets(line, sizeof line, pipe)) {
@@ -93,7 +90,7 @@ void measureFrames(std::vector<TimeStats>* stats, int repetitions) {
     }
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     bool json = false;
@@ -120,8 +117,9 @@ int main(int argc, char** argv) {
     // the second size would reuse the first one's work. Off, unless asked for.
     setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
 
-    const std::vector<Size> sizes = report.quick ? std::vector<Size>{{320, 180}, {480, 270}}
-                                                 : std::vector<Size>{{1280, 720}, {1920, 1080}};
+    const std::vector<Size> sizes =
+        report.quick ? std::vector<Size>{{320, 180}, {480, 270}}
+                     : std::vector<Size>{{1280, 720}, {1920, 1080}};
     report.repetitions = report.quick ? 2 : 7;
     headlessChooseDevice(std::strcmp(device, "software") == 0 ? HeadlessDevice::software
                                                               : HeadlessDevice::automatic);

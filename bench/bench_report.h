@@ -11,8 +11,8 @@
 
 struct FrameTiming {
     int width, height, frame;
-    TimeStats show; // milliseconds, the show's programs
-    TimeStats flat; // milliseconds, one flat-colour program
+    TimeStats show;  // milliseconds, the show's programs
+    TimeStats flat;  // milliseconds, one flat-colour program
 };
 
 struct CacheFigures {
@@ -28,7 +28,7 @@ struct CpuFigure {
 
 struct BenchReport {
     std::string renderer, glVersion;
-    std::string device; // where the context came from, e.g. "surfaceless platform"
+    std::string device;  // where the context came from, e.g. "surfaceless platform"
     bool quick;
     int repetitions;
     std::vector<StartupTimes> startup;
@@ -37,7 +37,7 @@ struct BenchReport {
     bool cpuMeasured;
     std::vector<CpuFigure> cpuFrames;
     double cpuTimelineMicroseconds;
-    int captureFirst, captureLast; // the frames each capture run renders
+    int captureFirst, captureLast;  // the frames each capture run renders
     std::vector<CaptureThroughput> capture;
 };
 

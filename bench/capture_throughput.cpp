@@ -15,8 +15,7 @@ namespace {
 std::string selfFolder() {
     char self[4096];
     ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0)
-        return "./";
+    if (length <= 0) return "./";
     self[length] = '\0';
     std::string path = self;
     return path.substr(0, path.find_last_of('/') + 1);
@@ -27,8 +26,7 @@ std::string captureTool() {
     const std::string folder = selfFolder();
     for (const std::string& candidate :
          {folder + "qorv-capture", folder + "../tools/capture/qorv-capture"})
-        if (access(candidate.c_str(), X_OK) == 0)
-            return candidate;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
     return "qorv-capture";
 }
 
@@ -41,8 +39,7 @@ bool runOnce(CaptureThroughput* out, std::string* error, const std::string& comm
     }
     char line[512];
     std::string last;
-    while (std::fgets(line, sizeof line, pipe))
-        last = line;
+    while (std::fgets(line, sizeof line, pipe)) last = line;
     const int status = pclose(pipe);
     out->wallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -54,8 +51,7 @@ bool runOnce(CaptureThroughput* out, std::string* error, const std::string& comm
     }
     const char* jobs = std::strstr(last.c_str(), " job");
     const char* digits = jobs;
-    while (digits && digits > last.c_str() && digits[-1] >= '0' && digits[-1] <= '9')
-        --digits;
+    while (digits && digits > last.c_str() && digits[-1] >= '0' && digits[-1] <= '9') --digits;
     if (!jobs || digits == jobs) {
         *error = "no job count in: " + last;
         return false;
@@ -65,7 +61,7 @@ bool runOnce(CaptureThroughput* out, std::string* error, const std::string& comm
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool measureCaptureThroughput(std::vector<CaptureThroughput>* out, std::string* error, int width,
                               int height, int firstFrame, int lastFrame, const char* device) {
@@ -83,8 +79,7 @@ bool measureCaptureThroughput(std::vector<CaptureThroughput>* out, std::string* 
     for (const char* jobs : {" --jobs 1", ""}) {
         CaptureThroughput figures = {width, height, 0, 0, 0.0, 0.0};
         ok = runOnce(&figures, error, base + jobs + " 2>&1 >/dev/null") && ok;
-        if (!ok)
-            break;
+        if (!ok) break;
         out->push_back(figures);
         std::system(("rm -rf '" + folder + "/frames'").c_str());
     }

@@ -8,9 +8,9 @@
 struct CaptureThroughput {
     int width, height;
     int frames;
-    int jobs;           // as the capture reports it
-    double fps;         // the capture's own figure: frames over time once started
-    double wallSeconds; // the whole run, start-up of every worker included
+    int jobs;            // as the capture reports it
+    double fps;          // the capture's own figure: frames over time once started
+    double wallSeconds;  // the whole run, start-up of every worker included
 };
 
 // Runs qorv-capture (found beside this executable or in the build tree)

@@ -22,7 +22,7 @@ double microsecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     // usage: qorv-bench-frame-cpu [--quick] N...
@@ -39,8 +39,7 @@ int main(int argc, char** argv) {
     const int perBatch = quick ? 200 : 2000;
 
     for (int n : frames) {
-        if (n < 1 || n > 8000)
-            return 2;
+        if (n < 1 || n > 8000) return 2;
         std::vector<double> batchMeans;
         for (int b = 0; b < batches; ++b) {
             Clock::time_point t = Clock::now();
@@ -60,8 +59,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run < (quick ? 2 : 5); ++run) {
         Clock::time_point t = Clock::now();
         frameCounter = 0.0;
-        for (int n = 1; n <= 8000; ++n)
-            renderFrame();
+        for (int n = 1; n <= 8000; ++n) renderFrame();
         best = std::min(best, microsecondsSince(t) / 8000.0);
     }
     std::printf("timeline %.4f\n", best);

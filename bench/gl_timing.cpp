@@ -20,14 +20,13 @@ double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-} // namespace
+}  // namespace
 
 bool timeStartup(StartupTimes* out, int width, int height) {
     out->width = width;
     out->height = height;
     Clock::time_point t = Clock::now();
-    if (!headlessInit(width, height))
-        return false;
+    if (!headlessInit(width, height)) return false;
     glFinish();
     out->contextMs = millisecondsSince(t);
 
@@ -75,9 +74,5 @@ void useFlatProgramEverywhere() {
     setStartupUniforms();
 }
 
-const char* glRendererName() {
-    return reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-}
-const char* glVersionName() {
-    return reinterpret_cast<const char*>(glGetString(GL_VERSION));
-}
+const char* glRendererName() { return reinterpret_cast<const char*>(glGetString(GL_RENDERER)); }
+const char* glVersionName() { return reinterpret_cast<const char*>(glGetString(GL_VERSION)); }

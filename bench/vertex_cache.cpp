@@ -7,8 +7,7 @@
 
 double fifoAcmr(const uint32_t* indices, size_t indexCount, uint32_t vertexCount,
                 unsigned cacheSize) {
-    if (indexCount < 3)
-        return 0.0;
+    if (indexCount < 3) return 0.0;
     // entered[v]: the miss count just before v was last pushed, or never. It
     // is still cached while at most cacheSize pushes (its own included) have
     // happened since.
@@ -17,8 +16,7 @@ double fifoAcmr(const uint32_t* indices, size_t indexCount, uint32_t vertexCount
     uint64_t misses = 0;
     for (size_t i = 0; i < indexCount; ++i) {
         const uint32_t v = indices[i];
-        if (entered[v] != kNever && misses - entered[v] <= cacheSize)
-            continue;
+        if (entered[v] != kNever && misses - entered[v] <= cacheSize) continue;
         entered[v] = misses;
         ++misses;
     }

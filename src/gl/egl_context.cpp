@@ -20,9 +20,7 @@ int fbHeight = 0;
 HeadlessDevice chosenDevice = HeadlessDevice::software;
 std::string sourceName;
 
-void* eglGetProc(const char* name) {
-    return reinterpret_cast<void*>(eglGetProcAddress(name));
-}
+void* eglGetProc(const char* name) { return reinterpret_cast<void*>(eglGetProcAddress(name)); }
 
 bool fail(const char* why) {
     std::fprintf(stderr, "headless GL: %s\n", why);
@@ -30,12 +28,10 @@ bool fail(const char* why) {
 }
 
 bool hasExtension(const char* list, const char* name) {
-    if (!list)
-        return false;
+    if (!list) return false;
     const size_t length = std::strlen(name);
     for (const char* p = std::strstr(list, name); p; p = std::strstr(p + 1, name))
-        if ((p == list || p[-1] == ' ') && (p[length] == ' ' || p[length] == '\0'))
-            return true;
+        if ((p == list || p[-1] == ' ') && (p[length] == ' ' || p[length] == '\0')) return true;
     return false;
 }
 
@@ -51,14 +47,11 @@ void queryDevices(std::vector<EGLDeviceEXT>* devices) {
         return;
     auto queryDevicesExt =
         reinterpret_cast<PFNEGLQUERYDEVICESEXTPROC>(eglGetProcAddress("eglQueryDevicesEXT"));
-    if (!queryDevicesExt)
-        return;
+    if (!queryDevicesExt) return;
     EGLint count = 0;
-    if (!queryDevicesExt(0, nullptr, &count) || count <= 0)
-        return;
+    if (!queryDevicesExt(0, nullptr, &count) || count <= 0) return;
     devices->resize(static_cast<size_t>(count));
-    if (!queryDevicesExt(count, devices->data(), &count))
-        count = 0;
+    if (!queryDevicesExt(count, devices->data(), &count)) count = 0;
     devices->resize(static_cast<size_t>(count));
 }
 
@@ -66,36 +59,29 @@ HeadlessDeviceInfo describeDevice(EGLDeviceEXT device) {
     auto queryString = reinterpret_cast<PFNEGLQUERYDEVICESTRINGEXTPROC>(
         eglGetProcAddress("eglQueryDeviceStringEXT"));
     HeadlessDeviceInfo info = {false, ""};
-    if (!queryString)
-        return info;
+    if (!queryString) return info;
     info.software = hasExtension(queryString(device, EGL_EXTENSIONS), "EGL_MESA_device_software");
     // The render node is what a headless process opens; the primary node
     // (EGL_DRM_DEVICE_FILE_EXT) only where no render node is named.
     const char* node = nullptr;
     if (hasExtension(queryString(device, EGL_EXTENSIONS), "EGL_EXT_device_drm_render_node"))
         node = queryString(device, EGL_DRM_RENDER_NODE_FILE_EXT);
-    if (!node)
-        node = queryString(device, EGL_DRM_DEVICE_FILE_EXT);
-    if (node)
-        info.renderNode = node;
+    if (!node) node = queryString(device, EGL_DRM_DEVICE_FILE_EXT);
+    if (node) info.renderNode = node;
     return info;
 }
 
 // An initialised display with an OpenGL 4.0 context made current on it.
 bool makeCurrentContext(EGLDisplay display) {
-    if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr))
-        return false;
-    if (!eglBindAPI(EGL_OPENGL_API))
-        return false;
+    if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) return false;
+    if (!eglBindAPI(EGL_OPENGL_API)) return false;
     // The same request as the show's: version 4.0, no profile mask, no flags.
     const EGLint contextAttribs[] = {EGL_CONTEXT_MAJOR_VERSION, 4, EGL_CONTEXT_MINOR_VERSION, 0,
                                      EGL_NONE};
     EGLContext context =
         eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, contextAttribs);
-    if (context == EGL_NO_CONTEXT)
-        return false;
-    if (eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context))
-        return true;
+    if (context == EGL_NO_CONTEXT) return false;
+    if (eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) return true;
     eglDestroyContext(display, context);
     return false;
 }
@@ -106,8 +92,7 @@ bool contextOnDevice(bool software) {
     queryDevices(&devices);
     for (EGLDeviceEXT device : devices) {
         const HeadlessDeviceInfo info = describeDevice(device);
-        if (info.software != software)
-            continue;
+        if (info.software != software) continue;
         if (!makeCurrentContext(getPlatformDisplay(EGL_PLATFORM_DEVICE_EXT, device, nullptr)))
             continue;
         sourceName = software ? "EGL software device"
@@ -128,29 +113,23 @@ bool contextOnSurfaceless() {
     return true;
 }
 
-} // namespace
+}  // namespace
 
-void headlessChooseDevice(HeadlessDevice device) {
-    chosenDevice = device;
-}
+void headlessChooseDevice(HeadlessDevice device) { chosenDevice = device; }
 
 void headlessListDevices(std::vector<HeadlessDeviceInfo>* out) {
     std::vector<EGLDeviceEXT> devices;
     queryDevices(&devices);
     out->clear();
-    for (EGLDeviceEXT device : devices)
-        out->push_back(describeDevice(device));
+    for (EGLDeviceEXT device : devices) out->push_back(describeDevice(device));
 }
 
-const char* headlessSourceName() {
-    return sourceName.c_str();
-}
+const char* headlessSourceName() { return sourceName.c_str(); }
 
 bool headlessInit(int width, int height) {
     getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
         eglGetProcAddress("eglGetPlatformDisplayEXT"));
-    if (!getPlatformDisplay)
-        return fail("no eglGetPlatformDisplayEXT");
+    if (!getPlatformDisplay) return fail("no eglGetPlatformDisplayEXT");
     bool current = false;
     if (chosenDevice == HeadlessDevice::automatic) {
         // A GPU when there is one; Mesa's surfaceless platform otherwise,
@@ -166,8 +145,7 @@ bool headlessInit(int width, int height) {
             current = contextOnSurfaceless();
         }
     }
-    if (!current)
-        return fail("no OpenGL 4.0 context");
+    if (!current) return fail("no OpenGL 4.0 context");
 
     loadGlApi(eglGetProc);
     if (const char* missing = missingGlEntry()) {
@@ -197,12 +175,8 @@ bool headlessInit(int width, int height) {
     return true;
 }
 
-int headlessWidth() {
-    return fbWidth;
-}
-int headlessHeight() {
-    return fbHeight;
-}
+int headlessWidth() { return fbWidth; }
+int headlessHeight() { return fbHeight; }
 
 void headlessReadPixels(std::vector<uint8_t>* rgba) {
     const size_t rowBytes = static_cast<size_t>(fbWidth) * 4;

@@ -13,13 +13,11 @@
 bool writePng(const char* path, int width, int height, const uint8_t* rgba) {
     int length = 0;
     unsigned char* png = stbi_write_png_to_mem(rgba, width * 4, width, height, 4, &length);
-    if (!png)
-        return false;
+    if (!png) return false;
     std::FILE* file = std::fopen(path, "wb");
     bool ok = file &&
               std::fwrite(png, 1, static_cast<size_t>(length), file) == static_cast<size_t>(length);
-    if (file && std::fclose(file) != 0)
-        ok = false;
+    if (file && std::fclose(file) != 0) ok = false;
     std::free(png);
     return ok;
 }

@@ -31,11 +31,9 @@ TEST(Headless, ClearColourReadsBack) {
 
 namespace {
 
-std::string renderer() {
-    return reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-}
+std::string renderer() { return reinterpret_cast<const char*>(glGetString(GL_RENDERER)); }
 
-} // namespace
+}  // namespace
 
 TEST(Headless, EnumerationFindsMesasSoftwareDevice) {
     std::vector<HeadlessDeviceInfo> devices;
@@ -60,8 +58,7 @@ TEST(Headless, AutomaticPrefersHardwareAndFallsBackToLlvmpipe) {
     std::vector<HeadlessDeviceInfo> devices;
     headlessListDevices(&devices);
     bool hardware = false;
-    for (const HeadlessDeviceInfo& d : devices)
-        hardware = hardware || !d.software;
+    for (const HeadlessDeviceInfo& d : devices) hardware = hardware || !d.software;
     headlessChooseDevice(HeadlessDevice::automatic);
     ASSERT_TRUE(headlessInit(8, 8));
     std::printf("automatic: %s, %s\n", headlessSourceName(), renderer().c_str());

@@ -28,14 +28,13 @@ Parsed parse(std::initializer_list<const char*> args) {
 void expectRefused(std::initializer_list<const char*> args, const char* names) {
     Parsed p = parse(args);
     std::string joined;
-    for (const char* a : args)
-        joined += std::string(a) + " ";
+    for (const char* a : args) joined += std::string(a) + " ";
     EXPECT_FALSE(p.ok) << joined;
     EXPECT_NE(p.error.find(names), std::string::npos) << joined << "-> " << p.error;
     EXPECT_EQ(p.error.find('\n'), std::string::npos) << p.error;
 }
 
-} // namespace
+}  // namespace
 
 TEST(CaptureArgs, DefaultsCoverTheWholeShowAtFullHd) {
     Parsed p = parse({"--out", "dir"});
@@ -48,7 +47,7 @@ TEST(CaptureArgs, DefaultsCoverTheWholeShowAtFullHd) {
     EXPECT_EQ(p.options.outPath, "dir");
     EXPECT_EQ(p.options.supersample, 1);
     EXPECT_FALSE(p.options.quiet);
-    EXPECT_EQ(p.options.jobs, 0); // one per core, decided at run time
+    EXPECT_EQ(p.options.jobs, 0);  // one per core, decided at run time
     EXPECT_EQ(p.options.device, HeadlessDevice::automatic);
     EXPECT_FALSE(p.options.noMusic);
 }

@@ -13,12 +13,10 @@ void boxDownsample(uint8_t* out, const uint8_t* in, int outWidth, int outHeight,
                 const uint8_t* p = in + (static_cast<size_t>(y) * factor + sy) * inRow +
                                    static_cast<size_t>(x) * factor * 4;
                 for (int sx = 0; sx < factor * 4; sx += 4)
-                    for (int c = 0; c < 4; ++c)
-                        sum[c] += p[sx + c];
+                    for (int c = 0; c < 4; ++c) sum[c] += p[sx + c];
             }
             uint8_t* o = out + (static_cast<size_t>(y) * outWidth + x) * 4;
-            for (int c = 0; c < 4; ++c)
-                o[c] = static_cast<uint8_t>((sum[c] + count / 2) / count);
+            for (int c = 0; c < 4; ++c) o[c] = static_cast<uint8_t>((sum[c] + count / 2) / count);
         }
     }
 }

@@ -30,23 +30,19 @@ namespace {
 
 // A whole decimal number with nothing after it, within int range.
 bool parseInt(int* value, const std::string& text) {
-    if (text.empty() || text.size() > 9)
-        return false;
+    if (text.empty() || text.size() > 9) return false;
     for (char c : text)
-        if (c < '0' || c > '9')
-            return false;
+        if (c < '0' || c > '9') return false;
     *value = std::atoi(text.c_str());
     return true;
 }
 
 bool parsePositiveNumber(double* value, const std::string& text) {
-    if (text.empty())
-        return false;
+    if (text.empty()) return false;
     char* end = nullptr;
     errno = 0;
     double v = std::strtod(text.c_str(), &end);
-    if (errno != 0 || *end != '\0' || !std::isfinite(v) || v <= 0.0)
-        return false;
+    if (errno != 0 || *end != '\0' || !std::isfinite(v) || v <= 0.0) return false;
     *value = v;
     return true;
 }
@@ -59,22 +55,20 @@ bool fail(std::string* error, const std::string& why) {
 bool setMode(CaptureOptions* options, std::string* error, CaptureMode mode, const char* option,
              const std::string& path) {
     if (options->mode != CaptureMode::none)
-        return fail(error,
-                    std::string(option) + ": give only one of --out, --video and --contact-sheet");
-    if (path.empty())
-        return fail(error, std::string(option) + ": empty path");
+        return fail(error, std::string(option) +
+                               ": give only one of --out, --video and --contact-sheet");
+    if (path.empty()) return fail(error, std::string(option) + ": empty path");
     options->mode = mode;
     options->outPath = path;
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool parseFrameRange(int* first, int* last, const std::string& text) {
     size_t dots = text.find("..");
     if (dots == std::string::npos) {
-        if (!parseInt(first, text))
-            return false;
+        if (!parseInt(first, text)) return false;
         *last = *first;
         return true;
     }
@@ -83,8 +77,7 @@ bool parseFrameRange(int* first, int* last, const std::string& text) {
 
 bool parseSize(int* width, int* height, const std::string& text) {
     size_t x = text.find('x');
-    if (x == std::string::npos)
-        return false;
+    if (x == std::string::npos) return false;
     return parseInt(width, text.substr(0, x)) && parseInt(height, text.substr(x + 1));
 }
 
@@ -104,10 +97,8 @@ bool parseCaptureArgs(CaptureOptions* options, std::string* error, int argc,
             hasValue = true;
         }
         auto takeValue = [&]() {
-            if (hasValue)
-                return true;
-            if (i + 1 >= argc)
-                return false;
+            if (hasValue) return true;
+            if (i + 1 >= argc) return false;
             value = argv[++i];
             return true;
         };
@@ -118,14 +109,12 @@ bool parseCaptureArgs(CaptureOptions* options, std::string* error, int argc,
             return true;
         }
         if (option == "--quiet" || option == "-q") {
-            if (!noValue())
-                return fail(error, option + " takes no value");
+            if (!noValue()) return fail(error, option + " takes no value");
             options->quiet = true;
             continue;
         }
         if (option == "--no-music") {
-            if (!noValue())
-                return fail(error, option + " takes no value");
+            if (!noValue()) return fail(error, option + " takes no value");
             options->noMusic = true;
             continue;
         }
@@ -133,10 +122,8 @@ bool parseCaptureArgs(CaptureOptions* options, std::string* error, int argc,
                            option == "--video" || option == "--fps" ||
                            option == "--contact-sheet" || option == "--every" ||
                            option == "--supersample" || option == "--jobs" || option == "--device";
-        if (!known)
-            return fail(error, "unknown option " + option);
-        if (!takeValue())
-            return fail(error, option + " needs a value");
+        if (!known) return fail(error, "unknown option " + option);
+        if (!takeValue()) return fail(error, option + " needs a value");
 
         if (option == "--frames") {
             int first = 0, last = 0;
@@ -145,16 +132,14 @@ bool parseCaptureArgs(CaptureOptions* options, std::string* error, int argc,
             if (first < kFirstShowFrame || last < kFirstShowFrame || first > kLastShowFrame ||
                 last > kLastShowFrame)
                 return fail(error, "--frames " + value + ": frames run from 1 to 8000");
-            if (first > last)
-                return fail(error, "--frames " + value + ": range is reversed");
+            if (first > last) return fail(error, "--frames " + value + ": range is reversed");
             options->firstFrame = first;
             options->lastFrame = last;
         } else if (option == "--size") {
             int w = 0, h = 0;
             if (!parseSize(&w, &h, value))
                 return fail(error, "--size " + value + ": expected WxH, e.g. 1920x1080");
-            if (w < 1 || h < 1)
-                return fail(error, "--size " + value + ": zero size");
+            if (w < 1 || h < 1) return fail(error, "--size " + value + ": zero size");
             if (w > kMaxCaptureSide || h > kMaxCaptureSide)
                 return fail(error, "--size " + value + ": larger than 16384");
             options->width = w;
@@ -188,11 +173,9 @@ bool parseCaptureArgs(CaptureOptions* options, std::string* error, int argc,
                 return fail(error, "--every " + value + ": expected a whole number 1..8000");
             options->every = n;
         } else if (option == "--out") {
-            if (!setMode(options, error, CaptureMode::frames, "--out", value))
-                return false;
+            if (!setMode(options, error, CaptureMode::frames, "--out", value)) return false;
         } else if (option == "--video") {
-            if (!setMode(options, error, CaptureMode::video, "--video", value))
-                return false;
+            if (!setMode(options, error, CaptureMode::video, "--video", value)) return false;
         } else if (option == "--contact-sheet") {
             if (!setMode(options, error, CaptureMode::contactSheet, "--contact-sheet", value))
                 return false;

@@ -24,13 +24,13 @@ struct CaptureOptions {
     int width = 1920;
     int height = 1080;
     CaptureMode mode = CaptureMode::none;
-    std::string outPath; // the folder, the video file or the sheet file
+    std::string outPath;  // the folder, the video file or the sheet file
     double fps = 60.0;
-    int every = 250; // contact sheet: a thumbnail every this many frames
+    int every = 250;  // contact sheet: a thumbnail every this many frames
     int supersample = 1;
     bool quiet = false;
-    bool noMusic = false; // video: frames only, even with c.ogg at hand
-    int jobs = 0;         // worker processes; 0: one per core
+    bool noMusic = false;  // video: frames only, even with c.ogg at hand
+    int jobs = 0;          // worker processes; 0: one per core
     HeadlessDevice device = HeadlessDevice::automatic;
     bool help = false;
 };

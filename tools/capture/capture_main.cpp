@@ -35,12 +35,10 @@ int captureFrames(const WorkerPlan& plan, const CaptureOptions& options, const s
     std::string error;
     progressBegin(static_cast<int>(plan.frames.size()), options.quiet, label);
     for (size_t i = 0; i < plan.frames.size(); ++i) {
-        if (!takeFrame(&error, nullptr, i))
-            return failWith(1, error);
+        if (!takeFrame(&error, nullptr, i)) return failWith(1, error);
         progressAdvance();
     }
-    if (!finishWorkers(&error))
-        return failWith(1, error);
+    if (!finishWorkers(&error)) return failWith(1, error);
     progressEnd();
     return 0;
 }
@@ -56,8 +54,7 @@ int captureVideo(const WorkerPlan& plan, const CaptureOptions& options, const st
     const int count = options.lastFrame - options.firstFrame + 1;
     // The show plays the music from the working folder; so does the video,
     // unless it is one part of a capture joined later.
-    if (!options.noMusic && access(kMusicFile, R_OK) == 0)
-        request.music = kMusicFile;
+    if (!options.noMusic && access(kMusicFile, R_OK) == 0) request.music = kMusicFile;
     request.musicStart = (options.firstFrame - 1) / options.fps;
     request.duration = count / options.fps;
 
@@ -88,8 +85,7 @@ int captureVideo(const WorkerPlan& plan, const CaptureOptions& options, const st
         return failWith(1, error);
     }
     progressEnd();
-    if (!commitFile(&error, request.output, options.outPath))
-        return failWith(1, error);
+    if (!commitFile(&error, request.output, options.outPath)) return failWith(1, error);
     return 0;
 }
 
@@ -104,13 +100,11 @@ int captureContactSheet(const WorkerPlan& plan, const CaptureOptions& options,
     std::string error;
     progressBegin(static_cast<int>(plan.frames.size()), options.quiet, label);
     for (size_t i = 0; i < plan.frames.size(); ++i) {
-        if (!takeFrame(&error, &thumb, i))
-            return failWith(1, error);
+        if (!takeFrame(&error, &thumb, i)) return failWith(1, error);
         placeThumbnail(&sheet, layout, static_cast<int>(i), thumb.data(), plan.frames[i]);
         progressAdvance();
     }
-    if (!finishWorkers(&error))
-        return failWith(1, error);
+    if (!finishWorkers(&error)) return failWith(1, error);
     progressEnd();
     const std::string temporary = temporaryPath(options.outPath);
     errno = 0;
@@ -119,18 +113,16 @@ int captureContactSheet(const WorkerPlan& plan, const CaptureOptions& options,
         std::remove(temporary.c_str());
         return failWith(1, "cannot write " + options.outPath + why);
     }
-    if (!commitFile(&error, temporary, options.outPath))
-        return failWith(1, error);
+    if (!commitFile(&error, temporary, options.outPath)) return failWith(1, error);
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     CaptureOptions options;
     std::string error;
-    if (!parseCaptureArgs(&options, &error, argc, argv))
-        return failWith(2, error);
+    if (!parseCaptureArgs(&options, &error, argc, argv)) return failWith(2, error);
     if (options.help) {
         std::fputs(kCaptureUsage, stdout);
         return 0;
@@ -140,13 +132,11 @@ int main(int argc, char** argv) {
     bool writable = options.mode == CaptureMode::frames
                         ? prepareOutputFolder(&error, options.outPath)
                         : checkOutputFile(&error, options.outPath);
-    if (!writable)
-        return failWith(2, error);
+    if (!writable) return failWith(2, error);
     std::string ffmpeg;
     if (options.mode == CaptureMode::video) {
         ffmpeg = findOnPath("ffmpeg");
-        if (ffmpeg.empty())
-            return failWith(2, "--video needs ffmpeg, which is not on PATH");
+        if (ffmpeg.empty()) return failWith(2, "--video needs ffmpeg, which is not on PATH");
     }
     // A file-size limit or a full disk must fail a write with a message, not
     // end the process with SIGXFSZ.
@@ -156,8 +146,7 @@ int main(int argc, char** argv) {
     if (options.mode == CaptureMode::contactSheet) {
         contactSheetFrames(&plan.frames, options.firstFrame, options.lastFrame, options.every);
     } else {
-        for (int n = options.firstFrame; n <= options.lastFrame; ++n)
-            plan.frames.push_back(n);
+        for (int n = options.firstFrame; n <= options.lastFrame; ++n) plan.frames.push_back(n);
     }
     const int cores = availableCores();
     plan.jobs =
@@ -167,30 +156,29 @@ int main(int argc, char** argv) {
     plan.height = options.height;
     plan.supersample = options.supersample;
     plan.device = options.device;
-    if (options.mode == CaptureMode::frames)
-        plan.pngFolder = options.outPath;
+    if (options.mode == CaptureMode::frames) plan.pngFolder = options.outPath;
 
     std::string renderer;
     switch (startWorkers(&error, &renderer, plan)) {
-    case ContextResult::ready:
-        break;
-    case ContextResult::tooLarge:
-        return failWith(2, error);
-    case ContextResult::unavailable:
-        return failWith(1, error);
+        case ContextResult::ready:
+            break;
+        case ContextResult::tooLarge:
+            return failWith(2, error);
+        case ContextResult::unavailable:
+            return failWith(1, error);
     }
     const std::string label =
         std::to_string(plan.jobs) + (plan.jobs == 1 ? " job" : " jobs") + " on " + renderer;
 
     switch (options.mode) {
-    case CaptureMode::frames:
-        return captureFrames(plan, options, label);
-    case CaptureMode::video:
-        return captureVideo(plan, options, label, ffmpeg);
-    case CaptureMode::contactSheet:
-        return captureContactSheet(plan, options, label);
-    case CaptureMode::none:
-        break;
+        case CaptureMode::frames:
+            return captureFrames(plan, options, label);
+        case CaptureMode::video:
+            return captureVideo(plan, options, label, ffmpeg);
+        case CaptureMode::contactSheet:
+            return captureContactSheet(plan, options, label);
+        case CaptureMode::none:
+            break;
     }
     stopWorkers();
     return 2;

@@ -21,8 +21,8 @@
 namespace {
 
 struct StartRecord {
-    int32_t result; // a ContextResult
-    char text[248]; // GL_RENDERER when ready, else the reason
+    int32_t result;  // a ContextResult
+    char text[248];  // GL_RENDERER when ready, else the reason
 };
 
 struct FrameRecord {
@@ -42,8 +42,7 @@ char partPath[4096];
 volatile sig_atomic_t partOpen = 0;
 
 void onStopSignal(int) {
-    if (partOpen)
-        unlink(partPath);
+    if (partOpen) unlink(partPath);
     _exit(1);
 }
 
@@ -55,10 +54,8 @@ bool sendAll(int fd, const void* data, size_t bytes) {
     const char* p = static_cast<const char*>(data);
     while (bytes > 0) {
         ssize_t n = write(fd, p, bytes);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
         p += n;
         bytes -= static_cast<size_t>(n);
     }
@@ -70,10 +67,8 @@ bool receiveAll(int fd, void* data, size_t bytes) {
     char* p = static_cast<char*>(data);
     while (bytes > 0) {
         ssize_t n = read(fd, p, bytes);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
         p += n;
         bytes -= static_cast<size_t>(n);
     }
@@ -102,8 +97,7 @@ bool writeFramePng(std::string* error, int n, const std::vector<uint8_t>& rgba) 
 [[noreturn]] void runWorker(int index, int fd, pid_t parent) {
     // A worker outlives no parent: killed with it, it stops too.
     prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (getppid() != parent)
-        _exit(1);
+    if (getppid() != parent) _exit(1);
     struct sigaction stop = {};
     stop.sa_handler = onStopSignal;
     sigaction(SIGTERM, &stop, nullptr);
@@ -131,10 +125,8 @@ bool writeFramePng(std::string* error, int n, const std::vector<uint8_t>& rgba) 
     // worker draws its first frame once before it reports ready, so the rate
     // counted from there is the steady one whatever the number of workers.
     std::vector<uint8_t> rgba;
-    if (result == ContextResult::ready)
-        grabFrame(&rgba, plan.frames[index]);
-    if (!sendAll(fd, &start, sizeof start) || result != ContextResult::ready)
-        _exit(1);
+    if (result == ContextResult::ready) grabFrame(&rgba, plan.frames[index]);
+    if (!sendAll(fd, &start, sizeof start) || result != ContextResult::ready) _exit(1);
 
     for (size_t i = static_cast<size_t>(index); i < plan.frames.size();
          i += static_cast<size_t>(plan.jobs)) {
@@ -146,8 +138,7 @@ bool writeFramePng(std::string* error, int n, const std::vector<uint8_t>& rgba) 
                 record.failed = 1;
                 copyText(record.message, sizeof record.message, error);
             }
-            if (!sendAll(fd, &record, sizeof record) || record.failed)
-                _exit(1);
+            if (!sendAll(fd, &record, sizeof record) || record.failed) _exit(1);
         } else if (!sendAll(fd, &record, sizeof record) || !sendAll(fd, rgba.data(), rgba.size())) {
             _exit(1);
         }
@@ -172,18 +163,15 @@ std::string describeEnd(size_t k) {
     return workerName(k) + " ended early with exit code " + std::to_string(WEXITSTATUS(status));
 }
 
-} // namespace
+}  // namespace
 
 int availableCores() {
     cpu_set_t set;
-    if (sched_getaffinity(0, sizeof set, &set) == 0)
-        return std::max(1, CPU_COUNT(&set));
+    if (sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
     return std::max(1L, sysconf(_SC_NPROCESSORS_ONLN));
 }
 
-int rasterThreadsFor(int jobs, int cores) {
-    return std::max(1, cores / std::max(1, jobs));
-}
+int rasterThreadsFor(int jobs, int cores) { return std::max(1, cores / std::max(1, jobs)); }
 
 ContextResult startWorkers(std::string* error, std::string* renderer, const WorkerPlan& request) {
     plan = request;
@@ -204,8 +192,7 @@ ContextResult startWorkers(std::string* error, std::string* renderer, const Work
                   static_cast<int>(std::min<size_t>(pixelBytes + sizeof(FrameRecord), 1 << 20)));
         const pid_t pid = fork();
         if (pid == 0) {
-            for (int other : workerPipes)
-                close(other);
+            for (int other : workerPipes) close(other);
             close(fds[0]);
             runWorker(k, fds[1], parent);
         }
@@ -233,8 +220,7 @@ ContextResult startWorkers(std::string* error, std::string* renderer, const Work
             stopWorkers();
             return result;
         }
-        if (k == 0)
-            *renderer = start.text;
+        if (k == 0) *renderer = start.text;
     }
     return ContextResult::ready;
 }
@@ -260,16 +246,14 @@ bool takeFrame(std::string* error, std::vector<uint8_t>* rgba, size_t index) {
             ok = false;
         }
     }
-    if (!ok)
-        stopWorkers();
+    if (!ok) stopWorkers();
     return ok;
 }
 
 bool finishWorkers(std::string* error) {
     bool ok = true;
     for (size_t k = 0; k < workerPids.size(); ++k) {
-        if (workerPids[k] <= 0)
-            continue;
+        if (workerPids[k] <= 0) continue;
         int status = 0;
         while (waitpid(workerPids[k], &status, 0) < 0 && errno == EINTR) {
         }
@@ -279,8 +263,7 @@ bool finishWorkers(std::string* error) {
             ok = false;
         }
     }
-    for (int fd : workerPipes)
-        close(fd);
+    for (int fd : workerPipes) close(fd);
     workerPipes.clear();
     workerPids.clear();
     return ok;
@@ -288,14 +271,12 @@ bool finishWorkers(std::string* error) {
 
 void stopWorkers() {
     for (pid_t pid : workerPids)
-        if (pid > 0)
-            kill(pid, SIGTERM);
+        if (pid > 0) kill(pid, SIGTERM);
     for (pid_t pid : workerPids)
         if (pid > 0)
             while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
             }
-    for (int fd : workerPipes)
-        close(fd);
+    for (int fd : workerPipes) close(fd);
     workerPipes.clear();
     workerPids.clear();
 }

@@ -15,11 +15,11 @@
 
 struct WorkerPlan {
     int jobs;
-    std::vector<int> frames; // in output order
+    std::vector<int> frames;  // in output order
     int width, height, supersample;
     HeadlessDevice device;
-    int rasterThreads;     // LP_NUM_THREADS for each worker, 0: leave it to llvmpipe
-    std::string pngFolder; // non-empty: workers write FOLDER/frame-NNNN.png themselves
+    int rasterThreads;      // LP_NUM_THREADS for each worker, 0: leave it to llvmpipe
+    std::string pngFolder;  // non-empty: workers write FOLDER/frame-NNNN.png themselves
 };
 
 // The cores this process may run on.

@@ -9,17 +9,16 @@
 
 namespace {
 
-const int kGap = 4; // pixels between cells and around the sheet
+const int kGap = 4;  // pixels between cells and around the sheet
 const uint8_t kBackground[3] = {24, 24, 24};
 const uint8_t kLabelColor[3] = {230, 230, 230};
 
-} // namespace
+}  // namespace
 
 void contactSheetFrames(std::vector<int>* frames, int first, int last, int every) {
     frames->clear();
     frames->push_back(first);
-    for (int n = (first / every + 1) * every; n <= last; n += every)
-        frames->push_back(n);
+    for (int n = (first / every + 1) * every; n <= last; n += every) frames->push_back(n);
 }
 
 void contactSheetLayout(SheetLayout* layout, int count, int thumbWidth, int thumbHeight) {
@@ -51,6 +50,6 @@ void placeThumbnail(std::vector<uint8_t>* sheet, const SheetLayout& layout, int 
     for (int y = 0; y < layout.thumbHeight; ++y)
         std::memcpy(sheet->data() + (static_cast<size_t>(top + y) * layout.width + left) * 4,
                     thumb + y * rowBytes, rowBytes);
-    drawNumber(sheet->data(), layout.width, layout.height, left, top + layout.thumbHeight + kGap,
-               frame, layout.labelScale, kLabelColor);
+    drawNumber(sheet->data(), layout.width, layout.height, left,
+               top + layout.thumbHeight + kGap, frame, layout.labelScale, kLabelColor);
 }

@@ -8,9 +8,9 @@
 struct SheetLayout {
     int thumbWidth, thumbHeight;
     int columns, rows;
-    int labelScale;            // font cell size of the frame numbers
-    int cellWidth, cellHeight; // thumbnail plus its label strip and the gap
-    int width, height;         // the whole sheet
+    int labelScale;   // font cell size of the frame numbers
+    int cellWidth, cellHeight;  // thumbnail plus its label strip and the gap
+    int width, height;          // the whole sheet
 };
 
 // The frames a sheet shows: the first frame of the range, then every

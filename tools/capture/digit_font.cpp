@@ -7,23 +7,23 @@ namespace {
 
 // One row per byte, the three low bits left to right (4 = left column).
 const uint8_t kGlyphs[10][kDigitHeight] = {
-    {7, 5, 5, 5, 7}, // 0
-    {2, 6, 2, 2, 7}, // 1
-    {7, 1, 7, 4, 7}, // 2
-    {7, 1, 7, 1, 7}, // 3
-    {5, 5, 7, 1, 1}, // 4
-    {7, 4, 7, 1, 7}, // 5
-    {7, 4, 7, 5, 7}, // 6
-    {7, 1, 2, 2, 2}, // 7
-    {7, 5, 7, 5, 7}, // 8
-    {7, 5, 7, 1, 7}, // 9
+    {7, 5, 5, 5, 7},  // 0
+    {2, 6, 2, 2, 7},  // 1
+    {7, 1, 7, 4, 7},  // 2
+    {7, 1, 7, 1, 7},  // 3
+    {5, 5, 7, 1, 1},  // 4
+    {7, 4, 7, 1, 7},  // 5
+    {7, 4, 7, 5, 7},  // 6
+    {7, 1, 2, 2, 2},  // 7
+    {7, 5, 7, 5, 7},  // 8
+    {7, 5, 7, 1, 7},  // 9
 };
 
 int toDigits(char* digits, int number) {
     return std::snprintf(digits, 12, "%d", number < 0 ? 0 : number);
 }
 
-} // namespace
+}  // namespace
 
 int numberWidth(int number, int scale) {
     char digits[12];
@@ -40,14 +40,11 @@ void drawNumber(uint8_t* rgba, int width, int height, int x, int y, int number, 
         const int left = x + d * (kDigitWidth + 1) * scale;
         for (int row = 0; row < kDigitHeight * scale; ++row) {
             const int py = y + row;
-            if (py < 0 || py >= height)
-                continue;
+            if (py < 0 || py >= height) continue;
             for (int col = 0; col < kDigitWidth * scale; ++col) {
                 const int px = left + col;
-                if (px < 0 || px >= width)
-                    continue;
-                if (!(glyph[row / scale] & (4 >> (col / scale))))
-                    continue;
+                if (px < 0 || px >= width) continue;
+                if (!(glyph[row / scale] & (4 >> (col / scale)))) continue;
                 uint8_t* p = rgba + (static_cast<size_t>(py) * width + px) * 4;
                 p[0] = rgb[0];
                 p[1] = rgb[1];

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-#include "app/headless_show.h"
 #include "box_filter.h"
 #include "gl/egl_context.h"
 #include "gl/gl_types.h"
+#include "app/headless_show.h"
 #include "show/frame_clock.h"
 
 namespace {
@@ -18,7 +18,7 @@ int outHeight = 0;
 int factor = 1;
 std::vector<uint8_t> rendered;
 
-} // namespace
+}  // namespace
 
 ContextResult startCaptureContext(std::string* error, int width, int height, int supersample) {
     // A small context first, to ask the GL for its limits before asking it
@@ -66,6 +66,5 @@ void grabFrame(std::vector<uint8_t>* rgba, int n) {
     // NOTE: the curtains write alpha 0 (their colour's alpha is the second
     // light's red, black), which a window never shows but a PNG viewer does,
     // as holes. The picture is what the screen shows: opaque.
-    for (size_t i = 3; i < rgba->size(); i += 4)
-        (*rgba)[i] = 255;
+    for (size_t i = 3; i < rgba->size(); i += 4) (*rgba)[i] = 255;
 }

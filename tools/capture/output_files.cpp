@@ -21,14 +21,12 @@ bool fail(std::string* error, const std::string& why) {
     return false;
 }
 
-} // namespace
+}  // namespace
 
 std::string parentFolder(const std::string& path) {
     size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
     return path.substr(0, slash);
 }
 
@@ -41,11 +39,9 @@ bool prepareOutputFolder(std::string* error, const std::string& folder) {
 }
 
 bool checkOutputFile(std::string* error, const std::string& path) {
-    if (isFolder(path))
-        return fail(error, "cannot write " + path + ": it is a folder");
+    if (isFolder(path)) return fail(error, "cannot write " + path + ": it is a folder");
     const std::string folder = parentFolder(path);
-    if (!isFolder(folder))
-        return fail(error, "cannot write " + path + ": no folder " + folder);
+    if (!isFolder(folder)) return fail(error, "cannot write " + path + ": no folder " + folder);
     if (access(folder.c_str(), W_OK) != 0)
         return fail(error, "cannot write to " + folder + ": " + std::strerror(errno));
     return true;
@@ -61,8 +57,7 @@ std::string temporaryPath(const std::string& finalPath) {
 }
 
 bool commitFile(std::string* error, const std::string& temporary, const std::string& finalPath) {
-    if (std::rename(temporary.c_str(), finalPath.c_str()) == 0)
-        return true;
+    if (std::rename(temporary.c_str(), finalPath.c_str()) == 0) return true;
     *error = "cannot rename " + temporary + " to " + finalPath + ": " + std::strerror(errno);
     std::remove(temporary.c_str());
     return false;
@@ -70,17 +65,14 @@ bool commitFile(std::string* error, const std::string& temporary, const std::str
 
 std::string findOnPath(const char* name) {
     const char* path = std::getenv("PATH");
-    if (!path)
-        return "";
+    if (!path) return "";
     std::string list = path;
     size_t start = 0;
     while (start <= list.size()) {
         size_t end = list.find(':', start);
-        if (end == std::string::npos)
-            end = list.size();
+        if (end == std::string::npos) end = list.size();
         std::string folder = list.substr(start, end - start);
-        if (folder.empty())
-            folder = ".";
+        if (folder.empty()) folder = ".";
         std::string candidate = folder + "/" + name;
         struct stat st;
         if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&

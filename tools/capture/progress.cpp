@@ -43,7 +43,7 @@ void printLine(bool final) {
     std::fflush(stderr);
 }
 
-} // namespace
+}  // namespace
 
 void progressBegin(int total, bool quiet, const std::string& label) {
     lineLabel = label;
@@ -57,16 +57,13 @@ void progressBegin(int total, bool quiet, const std::string& label) {
 
 void progressAdvance() {
     ++framesDone;
-    if (silent || framesDone == totalFrames)
-        return;
+    if (silent || framesDone == totalFrames) return;
     // A log gets a line every ten seconds; a terminal a fresh one twice a second.
-    if (secondsSince(lastPrint) < (terminal ? 0.5 : 10.0))
-        return;
+    if (secondsSince(lastPrint) < (terminal ? 0.5 : 10.0)) return;
     lastPrint = Clock::now();
     printLine(false);
 }
 
 void progressEnd() {
-    if (!silent)
-        printLine(true);
+    if (!silent) printLine(true);
 }
