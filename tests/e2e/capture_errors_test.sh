@@ -13,6 +13,7 @@ trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 touch plain-file
 mkdir empty-bin a-folder
+mkfifo a-pipe
 
 # expect_refusal WORDS ARGS...: exit code 2, one stderr line containing WORDS,
 # nothing on stdout, nothing new in the folder.
@@ -26,7 +27,7 @@ expect_refusal() {
   [ "$lines" = 1 ] || fail "$*: $lines lines on stderr: $(cat err.txt)"
   grep -qF -- "$words" err.txt || fail "$*: message does not name '$words': $(cat err.txt)"
   [ ! -s out.txt ] || fail "$*: wrote to stdout"
-  [ "$(ls -A | tr '\n' ' ')" = "a-folder empty-bin err.txt out.txt plain-file " ] ||
+  [ "$(ls -A | tr '\n' ' ')" = "a-folder a-pipe empty-bin err.txt out.txt plain-file " ] ||
     fail "$*: left files: $(ls -A)"
 }
 
@@ -49,6 +50,7 @@ expect_refusal "--device" --device gpu --out frames
 expect_refusal "plain-file" --out plain-file/frames
 expect_refusal "missing" --contact-sheet missing/sheet.png
 expect_refusal "a-folder" --video a-folder
+expect_refusal "a-pipe: not a plain file" --contact-sheet a-pipe
 REFUSAL_ENV="PATH=$work/empty-bin" expect_refusal "ffmpeg" --video v.mp4
 
 # No OpenGL 4 context: exit code 1, no output.
