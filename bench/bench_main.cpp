@@ -1,7 +1,8 @@
 // qorv-bench: what the show costs on this machine. Frame times of chosen
 // frames with the show's shading and with a flat colour, the start-up in its
 // stages, the vertex cache behaviour of the big meshes, and the CPU cost of
-// the frame routine itself. A table by default, JSON with --json.
+// the frame routine itself, and the throughput of qorv-capture with one job
+// and with one per core. A table by default, JSON with --json.
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,6 +13,8 @@
 
 #include "assets/mesh_blob.h"
 #include "bench_report.h"
+#include "capture_throughput.h"
+#include "gl/egl_context.h"
 #include "gl_timing.h"
 #include "vertex_cache.h"
 
@@ -24,9 +27,10 @@ struct Size {
 };
 
 const char* const kUsage =
-    "usage: qorv-bench [--json] [--quick]\n"
-    "  --json   print the figures as JSON instead of a table\n"
-    "  --quick  fewer runs at smaller sizes (well under a minute)\n";
+    "usage: qorv-bench [--json] [--quick] [--device auto|software]\n"
+    "  --json       print the figures as JSON instead of a table\n"
+    "  --quick      fewer runs at smaller sizes (well under a minute)\n"
+    "  --device D   auto: a GPU when there is one (default); software: llvmpipe\n";
 
 void measureCaches(BenchReport* report) {
     const struct {
@@ -91,8 +95,12 @@ void measureFrames(std::vector<TimeStats>* stats, int repetitions) {
 int main(int argc, char** argv) {
     bool json = false;
     BenchReport report = {};
+    const char* device = "auto";
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--json") == 0) {
+        if (std::strcmp(argv[i], "--device") == 0 && i + 1 < argc &&
+            (std::strcmp(argv[i + 1], "auto") == 0 || std::strcmp(argv[i + 1], "software") == 0)) {
+            device = argv[++i];
+        } else if (std::strcmp(argv[i], "--json") == 0) {
             json = true;
         } else if (std::strcmp(argv[i], "--quick") == 0) {
             report.quick = true;
@@ -113,6 +121,8 @@ int main(int argc, char** argv) {
         report.quick ? std::vector<Size>{{320, 180}, {480, 270}}
                      : std::vector<Size>{{1280, 720}, {1920, 1080}};
     report.repetitions = report.quick ? 2 : 7;
+    headlessChooseDevice(std::strcmp(device, "software") == 0 ? HeadlessDevice::software
+                                                              : HeadlessDevice::automatic);
 
     for (const Size& size : sizes) {
         std::fprintf(stderr, "qorv-bench: %dx%d\n", size.width, size.height);
@@ -123,6 +133,7 @@ int main(int argc, char** argv) {
         }
         report.startup.push_back(startup);
         report.renderer = glRendererName();
+        report.device = headlessSourceName();
         report.glVersion = glVersionName();
 
         std::vector<TimeStats> show, flat;
@@ -131,6 +142,18 @@ int main(int argc, char** argv) {
         measureFrames(&flat, report.repetitions);
         for (size_t i = 0; i < std::size(kFrames); ++i)
             report.frames.push_back({size.width, size.height, kFrames[i], show[i], flat[i]});
+    }
+    // Frames around 1000, where all eight rings are drawn, as in a long capture.
+    report.captureFirst = 1000;
+    report.captureLast = report.quick ? 1005 : 1023;
+    for (const Size& size : sizes) {
+        std::fprintf(stderr, "qorv-bench: capture throughput at %dx%d\n", size.width, size.height);
+        std::string error;
+        if (!measureCaptureThroughput(&report.capture, &error, size.width, size.height,
+                                      report.captureFirst, report.captureLast, device)) {
+            std::fprintf(stderr, "qorv-bench: %s\n", error.c_str());
+            return 1;
+        }
     }
     std::fprintf(stderr, "qorv-bench: vertex cache and CPU time\n");
     measureCaches(&report);

@@ -33,8 +33,8 @@ void jsonStats(const char* name, const TimeStats& s) {
 }  // namespace
 
 void printTable(const BenchReport& r) {
-    std::printf("qorv-bench on %s (%s)%s\n\n", r.renderer.c_str(), r.glVersion.c_str(),
-                r.quick ? ", quick" : "");
+    std::printf("qorv-bench on %s (%s) via %s%s\n\n", r.renderer.c_str(), r.glVersion.c_str(),
+                r.device.c_str(), r.quick ? ", quick" : "");
     std::printf("Frame time, ms (%d runs each, glFinish per frame)\n", r.repetitions);
     std::printf("%-10s %5s | %8s %8s %8s | %8s %8s %8s | %6s\n", "size", "frame", "min",
                 "median", "max", "flat min", "flat med", "flat max", "ratio");
@@ -54,6 +54,16 @@ void printTable(const BenchReport& r) {
         std::snprintf(size, sizeof size, "%dx%d", s.width, s.height);
         std::printf("%-10s %8.1f %8.1f %8.1f %8.1f\n", size, s.contextMs, s.shaderMs,
                     s.meshUploadMs, s.firstFrameMs);
+    }
+
+    std::printf(
+        "\nCapture throughput, PNG frames %d..%d (fps once started; wall time "
+        "with start-up)\n%-10s %5s %8s %8s\n",
+        r.captureFirst, r.captureLast, "size", "jobs", "fps", "wall s");
+    for (const CaptureThroughput& c : r.capture) {
+        char size[24];
+        std::snprintf(size, sizeof size, "%dx%d", c.width, c.height);
+        std::printf("%-10s %5d %8.2f %8.1f\n", size, c.jobs, c.fps, c.wallSeconds);
     }
 
     std::printf("\nVertex cache, ACMR with a FIFO cache (floor %.1f)\n", kAcmrFloor);
@@ -76,6 +86,8 @@ void printJson(const BenchReport& r) {
     jsonString(r.renderer);
     std::printf(",\n  \"gl_version\": ");
     jsonString(r.glVersion);
+    std::printf(",\n  \"device\": ");
+    jsonString(r.device);
     std::printf(",\n  \"quick\": %s,\n  \"repetitions\": %d,\n", r.quick ? "true" : "false",
                 r.repetitions);
 
@@ -99,6 +111,17 @@ void printJson(const BenchReport& r) {
                     "\"first_frame_ms\": %.3f}",
                     i ? "," : "", s.width, s.height, s.contextMs, s.shaderMs, s.meshUploadMs,
                     s.firstFrameMs);
+    }
+    std::printf("\n  ],\n");
+
+    std::printf("  \"capture\": [");
+    for (size_t i = 0; i < r.capture.size(); ++i) {
+        const CaptureThroughput& c = r.capture[i];
+        std::printf(
+            "%s\n    {\"width\": %d, \"height\": %d, \"first_frame\": %d, "
+            "\"frames\": %d, \"jobs\": %d, \"fps\": %.3f, \"wall_s\": %.3f}",
+            i ? "," : "", c.width, c.height, r.captureFirst, c.frames, c.jobs, c.fps,
+            c.wallSeconds);
     }
     std::printf("\n  ],\n");
 

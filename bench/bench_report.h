@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bench_stats.h"
+#include "capture_throughput.h"
 #include "gl_timing.h"
 
 struct FrameTiming {
@@ -27,6 +28,7 @@ struct CpuFigure {
 
 struct BenchReport {
     std::string renderer, glVersion;
+    std::string device;  // where the context came from, e.g. "surfaceless platform"
     bool quick;
     int repetitions;
     std::vector<StartupTimes> startup;
@@ -35,6 +37,8 @@ struct BenchReport {
     bool cpuMeasured;
     std::vector<CpuFigure> cpuFrames;
     double cpuTimelineMicroseconds;
+    int captureFirst, captureLast;  // the frames each capture run renders
+    std::vector<CaptureThroughput> capture;
 };
 
 void printTable(const BenchReport& report);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Every bad command line or output ends qorv-capture with exit code 2 and one
 # line naming the problem, before writing anything; no GL context gives exit
-# code 1; an encoder that fails leaves no file under the final name.
+# code 1; an encoder that fails, or a worker that cannot write its frame
+# (a file-size limit), ends the run with exit code 1 and leaves no file under
+# its final name and no temporary file.
 # usage: capture_errors_test.sh QORV-CAPTURE
 set -u
 source "$(dirname "$0")/lib.sh"
@@ -11,6 +13,7 @@ trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 touch plain-file
 mkdir empty-bin a-folder
+mkfifo a-pipe
 
 # expect_refusal WORDS ARGS...: exit code 2, one stderr line containing WORDS,
 # nothing on stdout, nothing new in the folder.
@@ -24,7 +27,7 @@ expect_refusal() {
   [ "$lines" = 1 ] || fail "$*: $lines lines on stderr: $(cat err.txt)"
   grep -qF -- "$words" err.txt || fail "$*: message does not name '$words': $(cat err.txt)"
   [ ! -s out.txt ] || fail "$*: wrote to stdout"
-  [ "$(ls -A | tr '\n' ' ')" = "a-folder empty-bin err.txt out.txt plain-file " ] ||
+  [ "$(ls -A | tr '\n' ' ')" = "a-folder a-pipe empty-bin err.txt out.txt plain-file " ] ||
     fail "$*: left files: $(ls -A)"
 }
 
@@ -42,9 +45,12 @@ expect_refusal "unknown option stray" stray --out frames
 expect_refusal "--out" --frames 1..3
 expect_refusal "only one" --out frames --video v.mp4
 expect_refusal "--fps" --fps 0 --video v.mp4
+expect_refusal "--jobs" --jobs 0 --out frames
+expect_refusal "--device" --device gpu --out frames
 expect_refusal "plain-file" --out plain-file/frames
 expect_refusal "missing" --contact-sheet missing/sheet.png
 expect_refusal "a-folder" --video a-folder
+expect_refusal "a-pipe: not a plain file" --contact-sheet a-pipe
 REFUSAL_ENV="PATH=$work/empty-bin" expect_refusal "ffmpeg" --video v.mp4
 
 # No OpenGL 4 context: exit code 1, no output.
@@ -64,4 +70,22 @@ code=$?
 [ "$code" = 1 ] || fail "failing encoder: exit code $code, wanted 1"
 grep -q ffmpeg err.txt || fail "failing encoder not named: $(cat err.txt)"
 [ -z "$(ls -A | grep -F v.mp4)" ] || fail "failing encoder left: $(ls -A | grep -F v.mp4)"
+# A file-size limit of 1 KiB: the curtain frames (under 200 bytes at this
+# size) fit, the scene's do not. Each worker fails at its first scene frame.
+mkdir limited
+(ulimit -f 1; exec "$capture" --frames 2999..3002 --size 64x36 --jobs 2 --out limited 2>err.txt)
+code=$?
+[ "$code" = 1 ] || fail "workers that cannot write: exit code $code, wanted 1"
+grep -q "worker .*cannot write limited/frame-.*File too large" err.txt ||
+  fail "the failing write is not named: $(cat err.txt)"
+[ -z "$(ls -A limited)" ] || fail "workers that cannot write left: $(ls -A limited)"
+(ulimit -f 1; exec "$capture" --frames 1..3 --size 64x36 --jobs 2 --out limited --quiet) ||
+  fail "small frames under the same limit failed"
+[ "$(ls -A limited | tr '\n' ' ')" = "frame-0001.png frame-0002.png frame-0003.png " ] ||
+  fail "small frames under the limit: $(ls -A limited)"
+(ulimit -f 1; exec "$capture" --contact-sheet limited/sheet.png --every 2000 --size 32x18 \
+  --jobs 2 --quiet 2>err.txt)
+code=$?
+[ "$code" = 1 ] || fail "a sheet that cannot be written: exit code $code, wanted 1"
+[ "$(ls -A limited | grep -c sheet)" = 0 ] || fail "a sheet that cannot be written left: $(ls -A limited)"
 echo "ok"

@@ -47,6 +47,24 @@ TEST(CaptureArgs, DefaultsCoverTheWholeShowAtFullHd) {
     EXPECT_EQ(p.options.outPath, "dir");
     EXPECT_EQ(p.options.supersample, 1);
     EXPECT_FALSE(p.options.quiet);
+    EXPECT_EQ(p.options.jobs, 0);  // one per core, decided at run time
+    EXPECT_EQ(p.options.device, HeadlessDevice::automatic);
+    EXPECT_FALSE(p.options.noMusic);
+}
+
+TEST(CaptureArgs, JobsAndDevice) {
+    Parsed p = parse({"--jobs", "3", "--device", "software", "--out", "d"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.options.jobs, 3);
+    EXPECT_EQ(p.options.device, HeadlessDevice::software);
+    p = parse({"--jobs=1", "--device=auto", "--out", "d"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.options.jobs, 1);
+    EXPECT_EQ(p.options.device, HeadlessDevice::automatic);
+    expectRefused({"--jobs", "0", "--out", "d"}, "--jobs 0");
+    expectRefused({"--jobs", "1025", "--out", "d"}, "--jobs");
+    expectRefused({"--jobs", "two", "--out", "d"}, "--jobs");
+    expectRefused({"--device", "gpu", "--out", "d"}, "--device gpu");
 }
 
 TEST(CaptureArgs, GoodRangesAndSizes) {
@@ -113,6 +131,12 @@ TEST(CaptureArgs, VideoAndSheetSettings) {
     ASSERT_TRUE(p.ok) << p.error;
     EXPECT_EQ(p.options.mode, CaptureMode::video);
     EXPECT_DOUBLE_EQ(p.options.fps, 29.97);
+    EXPECT_FALSE(p.options.noMusic);
+    p = parse({"--video", "part.mp4", "--no-music"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_TRUE(p.options.noMusic);
+    expectRefused({"--out", "d", "--no-music"}, "--no-music");
+    expectRefused({"--video", "v.mp4", "--no-music=1"}, "--no-music");
     expectRefused({"--video", "v.mp4", "--fps", "0"}, "--fps");
     expectRefused({"--video", "v.mp4", "--fps", "nan"}, "--fps");
     expectRefused({"--video", "v.mp4", "--fps", "60fps"}, "--fps");

@@ -9,16 +9,21 @@
 #include <cstring>
 
 const char* const kCaptureUsage =
-    "usage: qorv-capture [--frames A..B] [--size WxH] [--supersample N] [--quiet]\n"
-    "                    (--out DIR | --video FILE [--fps F] | --contact-sheet FILE [--every N])\n"
+    "usage: qorv-capture [--frames A..B] [--size WxH] [--supersample N] [--jobs N]\n"
+    "                    [--device auto|software] [--quiet]\n"
+    "                    (--out DIR | --video FILE [--fps F] [--no-music]\n"
+    "                     | --contact-sheet FILE [--every N])\n"
     "  --frames A..B        frames to render, within 1..8000 (default 1..8000)\n"
     "  --size WxH           picture size (default 1920x1080; thumbnails 192x108)\n"
     "  --supersample N      render at N x N the size and average down (1..8)\n"
     "  --out DIR            numbered PNG frames DIR/frame-0001.png ...\n"
     "  --video FILE         encode with ffmpeg, with c.ogg from the working folder\n"
     "  --fps F              video frame rate (default 60)\n"
+    "  --no-music           video: frames only, even with c.ogg at hand (parts to join)\n"
     "  --contact-sheet FILE one picture of labelled thumbnails along the range\n"
     "  --every N            contact sheet: the first frame, then every Nth (default 250)\n"
+    "  --jobs N             render in N processes (default: one per core)\n"
+    "  --device D           auto: a GPU when there is one (default); software: llvmpipe\n"
     "  --quiet              no progress line\n";
 
 namespace {
@@ -108,10 +113,15 @@ bool parseCaptureArgs(CaptureOptions* options, std::string* error, int argc,
             options->quiet = true;
             continue;
         }
+        if (option == "--no-music") {
+            if (!noValue()) return fail(error, option + " takes no value");
+            options->noMusic = true;
+            continue;
+        }
         const bool known = option == "--frames" || option == "--size" || option == "--out" ||
                            option == "--video" || option == "--fps" ||
                            option == "--contact-sheet" || option == "--every" ||
-                           option == "--supersample";
+                           option == "--supersample" || option == "--jobs" || option == "--device";
         if (!known) return fail(error, "unknown option " + option);
         if (!takeValue()) return fail(error, option + " needs a value");
 
@@ -140,6 +150,18 @@ bool parseCaptureArgs(CaptureOptions* options, std::string* error, int argc,
             if (!parseInt(&n, value) || n < 1 || n > kMaxSupersample)
                 return fail(error, "--supersample " + value + ": expected a whole number 1..8");
             options->supersample = n;
+        } else if (option == "--jobs") {
+            int n = 0;
+            if (!parseInt(&n, value) || n < 1 || n > kMaxJobs)
+                return fail(error, "--jobs " + value + ": expected a whole number 1..1024");
+            options->jobs = n;
+        } else if (option == "--device") {
+            if (value == "auto")
+                options->device = HeadlessDevice::automatic;
+            else if (value == "software")
+                options->device = HeadlessDevice::software;
+            else
+                return fail(error, "--device " + value + ": expected auto or software");
         } else if (option == "--fps") {
             double fps = 0.0;
             if (!parsePositiveNumber(&fps, value) || fps > kMaxFps)
@@ -170,6 +192,8 @@ bool parseCaptureArgs(CaptureOptions* options, std::string* error, int argc,
     if (ssWidth > kMaxCaptureSide || ssHeight > kMaxCaptureSide)
         return fail(error, "--supersample " + std::to_string(options->supersample) +
                                ": rendering size above 16384");
+    if (options->noMusic && options->mode != CaptureMode::video)
+        return fail(error, "--no-music: only with --video");
     // H.264 in the common 4:2:0 form needs even sides.
     if (options->mode == CaptureMode::video && (options->width % 2 || options->height % 2))
         return fail(error, "--size " + std::to_string(options->width) + "x" +

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "gl/egl_context.h"
+
 enum class CaptureMode { none, frames, video, contactSheet };
 
 // Frames the show has; frame n > 8000 never happens.
@@ -14,6 +16,7 @@ constexpr int kLastShowFrame = 8000;
 constexpr int kMaxCaptureSide = 16384;
 constexpr int kMaxSupersample = 8;
 constexpr double kMaxFps = 1000.0;
+constexpr int kMaxJobs = 1024;
 
 struct CaptureOptions {
     int firstFrame = kFirstShowFrame;
@@ -26,6 +29,9 @@ struct CaptureOptions {
     int every = 250;  // contact sheet: a thumbnail every this many frames
     int supersample = 1;
     bool quiet = false;
+    bool noMusic = false;  // video: frames only, even with c.ogg at hand
+    int jobs = 0;          // worker processes; 0: one per core
+    HeadlessDevice device = HeadlessDevice::automatic;
     bool help = false;
 };
 

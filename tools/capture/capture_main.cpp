@@ -1,17 +1,21 @@
-// qorv-capture: renders any range of the show headless, frame by frame, to
-// numbered PNGs, to a video with the music, or to one contact sheet.
+// qorv-capture: renders any range of the show headless, in worker processes,
+// to numbered PNGs, to a video with the music, or to one contact sheet.
 // Exit codes: 0 done, 2 bad command line or output, 1 no GL context or a
 // failure while writing.
+#include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "capture_args.h"
+#include "capture_workers.h"
 #include "contact_sheet.h"
-#include "frame_grab.h"
 #include "gl/egl_context.h"
 #include "output_files.h"
 #include "progress.h"
@@ -26,28 +30,21 @@ int failWith(int code, const std::string& why) {
     return code;
 }
 
-int captureFrames(const CaptureOptions& options) {
-    std::vector<uint8_t> rgba;
+// The workers write the PNGs; here they are counted in frame order.
+int captureFrames(const WorkerPlan& plan, const CaptureOptions& options, const std::string& label) {
     std::string error;
-    progressBegin(options.lastFrame - options.firstFrame + 1, options.quiet);
-    for (int n = options.firstFrame; n <= options.lastFrame; ++n) {
-        grabFrame(&rgba, n);
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame-%04d.png", n);
-        const std::string path = options.outPath + name;
-        const std::string temporary = temporaryPath(path);
-        if (!writePng(temporary.c_str(), options.width, options.height, rgba.data())) {
-            std::remove(temporary.c_str());
-            return failWith(1, "cannot write " + path);
-        }
-        if (!commitFile(&error, temporary, path)) return failWith(1, error);
+    progressBegin(static_cast<int>(plan.frames.size()), options.quiet, label);
+    for (size_t i = 0; i < plan.frames.size(); ++i) {
+        if (!takeFrame(&error, nullptr, i)) return failWith(1, error);
         progressAdvance();
     }
+    if (!finishWorkers(&error)) return failWith(1, error);
     progressEnd();
     return 0;
 }
 
-int captureVideo(const CaptureOptions& options, const std::string& ffmpeg) {
+int captureVideo(const WorkerPlan& plan, const CaptureOptions& options, const std::string& label,
+                 const std::string& ffmpeg) {
     VideoRequest request;
     request.ffmpeg = ffmpeg;
     request.output = temporaryPath(options.outPath);
@@ -55,54 +52,67 @@ int captureVideo(const CaptureOptions& options, const std::string& ffmpeg) {
     request.height = options.height;
     request.fps = options.fps;
     const int count = options.lastFrame - options.firstFrame + 1;
-    // The show plays the music from the working folder; so does the video.
-    if (access(kMusicFile, R_OK) == 0) request.music = kMusicFile;
+    // The show plays the music from the working folder; so does the video,
+    // unless it is one part of a capture joined later.
+    if (!options.noMusic && access(kMusicFile, R_OK) == 0) request.music = kMusicFile;
     request.musicStart = (options.firstFrame - 1) / options.fps;
     request.duration = count / options.fps;
 
     std::string error;
-    if (!openVideoPipe(&error, request)) return failWith(1, error);
+    if (!openVideoPipe(&error, request)) {
+        stopWorkers();
+        return failWith(1, error);
+    }
     std::vector<uint8_t> rgba;
-    progressBegin(count, options.quiet);
-    for (int n = options.firstFrame; n <= options.lastFrame; ++n) {
-        grabFrame(&rgba, n);
-        if (!writeVideoFrame(rgba.data(), rgba.size())) {
+    progressBegin(count, options.quiet, label);
+    for (size_t i = 0; i < plan.frames.size(); ++i) {
+        bool taken = takeFrame(&error, &rgba, i);
+        if (taken && !writeVideoFrame(rgba.data(), rgba.size())) {
+            stopWorkers();
+            error = "ffmpeg stopped taking frames at frame " + std::to_string(plan.frames[i]);
+            taken = false;
+        }
+        if (!taken) {
             abandonVideoPipe();
             std::remove(request.output.c_str());
-            return failWith(1, "ffmpeg stopped taking frames at frame " + std::to_string(n));
+            return failWith(1, error);
         }
         progressAdvance();
     }
-    progressEnd();
-    if (!closeVideoPipe(&error)) {
+    if (!finishWorkers(&error) || !closeVideoPipe(&error)) {
+        abandonVideoPipe();
         std::remove(request.output.c_str());
         return failWith(1, error);
     }
+    progressEnd();
     if (!commitFile(&error, request.output, options.outPath)) return failWith(1, error);
     return 0;
 }
 
-int captureContactSheet(const CaptureOptions& options) {
-    std::vector<int> frames;
-    contactSheetFrames(&frames, options.firstFrame, options.lastFrame, options.every);
+int captureContactSheet(const WorkerPlan& plan, const CaptureOptions& options,
+                        const std::string& label) {
     SheetLayout layout;
-    contactSheetLayout(&layout, static_cast<int>(frames.size()), options.width, options.height);
+    contactSheetLayout(&layout, static_cast<int>(plan.frames.size()), options.width,
+                       options.height);
     std::vector<uint8_t> sheet;
     clearContactSheet(&sheet, layout);
     std::vector<uint8_t> thumb;
-    progressBegin(static_cast<int>(frames.size()), options.quiet);
-    for (size_t i = 0; i < frames.size(); ++i) {
-        grabFrame(&thumb, frames[i]);
-        placeThumbnail(&sheet, layout, static_cast<int>(i), thumb.data(), frames[i]);
+    std::string error;
+    progressBegin(static_cast<int>(plan.frames.size()), options.quiet, label);
+    for (size_t i = 0; i < plan.frames.size(); ++i) {
+        if (!takeFrame(&error, &thumb, i)) return failWith(1, error);
+        placeThumbnail(&sheet, layout, static_cast<int>(i), thumb.data(), plan.frames[i]);
         progressAdvance();
     }
+    if (!finishWorkers(&error)) return failWith(1, error);
     progressEnd();
     const std::string temporary = temporaryPath(options.outPath);
+    errno = 0;
     if (!writePng(temporary.c_str(), layout.width, layout.height, sheet.data())) {
+        const std::string why = errno ? std::string(": ") + std::strerror(errno) : "";
         std::remove(temporary.c_str());
-        return failWith(1, "cannot write " + options.outPath);
+        return failWith(1, "cannot write " + options.outPath + why);
     }
-    std::string error;
     if (!commitFile(&error, temporary, options.outPath)) return failWith(1, error);
     return 0;
 }
@@ -128,25 +138,48 @@ int main(int argc, char** argv) {
         ffmpeg = findOnPath("ffmpeg");
         if (ffmpeg.empty()) return failWith(2, "--video needs ffmpeg, which is not on PATH");
     }
+    // A file-size limit or a full disk must fail a write with a message, not
+    // end the process with SIGXFSZ.
+    signal(SIGXFSZ, SIG_IGN);
 
-    switch (startCaptureContext(&error, options.width, options.height, options.supersample)) {
-    case ContextResult::ready:
-        break;
-    case ContextResult::tooLarge:
-        return failWith(2, error);
-    case ContextResult::unavailable:
-        return failWith(1, error);
+    WorkerPlan plan;
+    if (options.mode == CaptureMode::contactSheet) {
+        contactSheetFrames(&plan.frames, options.firstFrame, options.lastFrame, options.every);
+    } else {
+        for (int n = options.firstFrame; n <= options.lastFrame; ++n) plan.frames.push_back(n);
     }
+    const int cores = availableCores();
+    plan.jobs =
+        std::min(options.jobs > 0 ? options.jobs : cores, static_cast<int>(plan.frames.size()));
+    plan.rasterThreads = rasterThreadsFor(plan.jobs, cores);
+    plan.width = options.width;
+    plan.height = options.height;
+    plan.supersample = options.supersample;
+    plan.device = options.device;
+    if (options.mode == CaptureMode::frames) plan.pngFolder = options.outPath;
+
+    std::string renderer;
+    switch (startWorkers(&error, &renderer, plan)) {
+        case ContextResult::ready:
+            break;
+        case ContextResult::tooLarge:
+            return failWith(2, error);
+        case ContextResult::unavailable:
+            return failWith(1, error);
+    }
+    const std::string label =
+        std::to_string(plan.jobs) + (plan.jobs == 1 ? " job" : " jobs") + " on " + renderer;
 
     switch (options.mode) {
-    case CaptureMode::frames:
-        return captureFrames(options);
-    case CaptureMode::video:
-        return captureVideo(options, ffmpeg);
-    case CaptureMode::contactSheet:
-        return captureContactSheet(options);
-    case CaptureMode::none:
-        break;
+        case CaptureMode::frames:
+            return captureFrames(plan, options, label);
+        case CaptureMode::video:
+            return captureVideo(plan, options, label, ffmpeg);
+        case CaptureMode::contactSheet:
+            return captureContactSheet(plan, options, label);
+        case CaptureMode::none:
+            break;
     }
+    stopWorkers();
     return 2;
 }

@@ -48,6 +48,11 @@ ContextResult startCaptureContext(std::string* error, int width, int height, int
     return ContextResult::ready;
 }
 
+std::string captureRendererName() {
+    const GLubyte* name = glGetString(GL_RENDERER);
+    return name ? reinterpret_cast<const char*>(name) : "an unnamed renderer";
+}
+
 void grabFrame(std::vector<uint8_t>* rgba, int n) {
     frameCounter = n - 1.0;
     renderFrame();

@@ -12,6 +12,9 @@ enum class ContextResult { ready, tooLarge, unavailable };
 // *error) when the GL cannot hold that framebuffer.
 ContextResult startCaptureContext(std::string* error, int width, int height, int supersample);
 
+// GL_RENDERER of the context, e.g. "llvmpipe (LLVM 15.0.6, 256 bits)".
+std::string captureRendererName();
+
 // Draws frame n (1..8000) with the show's frame routine and returns it at the
 // output size, RGBA, top row first.
 void grabFrame(std::vector<uint8_t>* rgba, int n);

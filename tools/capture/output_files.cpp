@@ -40,6 +40,11 @@ bool prepareOutputFolder(std::string* error, const std::string& folder) {
 
 bool checkOutputFile(std::string* error, const std::string& path) {
     if (isFolder(path)) return fail(error, "cannot write " + path + ": it is a folder");
+    // The finished file is renamed over the path, which would replace a
+    // device or a pipe (as root, /dev/null) rather than write into it.
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return fail(error, "cannot write " + path + ": not a plain file");
     const std::string folder = parentFolder(path);
     if (!isFolder(folder)) return fail(error, "cannot write " + path + ": no folder " + folder);
     if (access(folder.c_str(), W_OK) != 0)

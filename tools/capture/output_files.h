@@ -11,7 +11,8 @@ std::string parentFolder(const std::string& path);
 // The folder exists (or is created, one level) and can be written.
 bool prepareOutputFolder(std::string* error, const std::string& folder);
 
-// The file's folder exists and can be written, and path is not a folder.
+// The file's folder exists and can be written, and path is a plain file or
+// nothing yet.
 bool checkOutputFile(std::string* error, const std::string& path);
 
 // A hidden name in the same folder, keeping the extension (ffmpeg picks the

@@ -15,6 +15,7 @@ int totalFrames = 0;
 int framesDone = 0;
 bool silent = true;
 bool terminal = false;
+std::string lineLabel;
 Clock::time_point startTime;
 Clock::time_point lastPrint;
 
@@ -36,15 +37,16 @@ void printLine(bool final) {
     char timeText[32];
     formatDuration(timeText, sizeof timeText,
                    final ? elapsed : (fps > 0.0 ? (totalFrames - framesDone) / fps : 0.0));
-    std::fprintf(stderr, "%sframe %d/%d  %.2f fps  %s %s%s", terminal ? "\r" : "", framesDone,
-                 totalFrames, fps, final ? "took" : "left", timeText,
+    std::fprintf(stderr, "%sframe %d/%d  %.2f fps  %s %s  %s%s", terminal ? "\r" : "", framesDone,
+                 totalFrames, fps, final ? "took" : "left", timeText, lineLabel.c_str(),
                  terminal && !final ? "   " : "\n");
     std::fflush(stderr);
 }
 
 }  // namespace
 
-void progressBegin(int total, bool quiet) {
+void progressBegin(int total, bool quiet, const std::string& label) {
+    lineLabel = label;
     totalFrames = total;
     framesDone = 0;
     silent = quiet;

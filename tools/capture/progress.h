@@ -2,8 +2,11 @@
 // second and the time left.
 #pragma once
 
+#include <string>
+
 // Starts counting `total` frames; with quiet set nothing is ever printed.
-void progressBegin(int total, bool quiet);
+// `label` ends every line (how many workers, which renderer).
+void progressBegin(int total, bool quiet, const std::string& label);
 
 // One more frame done; reprints the line at most twice a second.
 void progressAdvance();

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The release archive as a user gets it: CPack makes it from the build tree
+# under its release name, it holds exactly the programs and the text in one
+# folder, and the unpacked show starts and ends with 0 on Escape (Linux under
+# Xvfb; Windows under Wine, with the keys test). On Linux the unpacked
+# qorv-capture also renders a frame, so its run-time libraries are found.
+# usage: package_test.sh linux|win32 BUILD_DIR VERSION [XSHOT]   (inside xsession.sh)
+set -u
+here="$(cd "$(dirname "$0")" && pwd)"
+source "$here/lib.sh"
+kind="$1" build="$2" version="$3" xshot="${4:-}"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+if [ "$kind" = win32 ]; then
+  name="qorv-$version-win32" archive="qorv-$version-win32.zip"
+  expected="$name/README.txt $name/qorv.exe "
+else
+  name="qorv-$version-linux-$(uname -m)" archive="$name.tar.gz"
+  expected="$name/README.txt $name/qorv $name/qorv-capture "
+fi
+
+cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
+  fail "cpack failed: $(tail -n 5 "$work/cpack.log")"
+[ -f "$work/out/$archive" ] || fail "no $archive: $(ls "$work/out")"
+# Files only: a zip also lists its folder, a tarball need not.
+listing=$(cd "$work" && cmake -E tar tf "out/$archive" | grep -v '/$' | LC_ALL=C sort | tr '\n' ' ')
+[ "$listing" = "$expected" ] || fail "$archive holds: $listing; wanted: $expected"
+mkdir "$work/unpacked"
+(cd "$work/unpacked" && cmake -E tar xf "../out/$archive") || fail "cannot unpack $archive"
+text="$work/unpacked/$name/README.txt"
+for words in "c.ogg" "Escape" "Exit codes" "OpenGL 4.0"; do
+  grep -q "$words" "$text" || fail "README.txt does not mention $words"
+done
+echo "$archive: $(stat -c %s "$work/out/$archive") bytes: $listing"
+
+if [ "$kind" = win32 ]; then
+  grep -q $'\r$' "$text" || fail "README.txt of the Windows archive has no CRLF line ends"
+  bash "$here/win32_keys.sh" "$work/unpacked/$name/qorv.exe" "$xshot" || fail "unpacked qorv.exe"
+else
+  for words in "SDL" "EGL" "display" "ffmpeg" "qorv-capture --frames"; do
+    grep -q "$words" "$text" || fail "README.txt does not mention $words"
+  done
+  (cd "$work" && "unpacked/$name/qorv-capture" --frames 3000 --size 32x18 --device software \
+    --out frames --quiet) || fail "the unpacked qorv-capture cannot render"
+  [ -s "$work/frames/frame-3000.png" ] || fail "the unpacked qorv-capture wrote no frame"
+  bash "$here/linux_close_test.sh" "$work/unpacked/$name/qorv" escape || fail "unpacked qorv"
+fi
+echo "ok"
