@@ -8,11 +8,12 @@
 #include "backdrop_layout.h"
 
 bool buildBackdrop(TriangleMesh* out) {
-    // The annealing ends in a local minimum; now and then that misses an
-    // exact requirement by one tile. The next seed in this fixed list is
-    // tried then, so the result is still the same on every build.
-    const uint64_t seeds[] = {0x71c0ffee2026ull, 0x71c0ffee2027ull, 0x71c0ffee2028ull,
-                              0x71c0ffee2029ull};
+    // The annealing ends in a local minimum, which with some seeds misses an
+    // exact requirement by one tile (the first two of these did). The next
+    // seed in this fixed list is tried then, so the result is still the same
+    // on every build; the first one meets them all.
+    const uint64_t seeds[] = {0x71c0ffee2028ull, 0x71c0ffee2029ull, 0x71c0ffee2026ull,
+                              0x71c0ffee2027ull};
     BackdropLayout layout;
     BackdropStats s;
     bool exact = false;
