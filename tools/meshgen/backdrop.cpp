@@ -33,9 +33,8 @@ bool buildBackdrop(TriangleMesh* out) {
     backdropCornerList(&out->indices, layout);
     out->drawnIndexCount = backdropDrawnIndexCount;
 
-    std::printf("  backdrop tiles: area mean %.3f (%.4f to %.3f), %d cells; points %.3f from the "
-                "nearest lattice "
-                "point (at most %.3f)\n",
+    std::printf("  backdrop tiles: area mean %.3f (%.4f to %.3f), %d cells; points %.3f from "
+                "the nearest lattice point (at most %.3f)\n",
                 s.meanTileArea, s.minTileArea, s.maxTileArea, s.distinctCells,
                 s.meanLatticeDistance, s.maxLatticeDistance);
     std::printf("  backdrop triangles: %d down, slivers' longest edges %.2f (at most %.2f), area %.2f, "

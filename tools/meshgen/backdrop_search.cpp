@@ -125,7 +125,6 @@ double score(const BackdropStats& s, double hard) {
     cost += relativeError(s.totalArea, 96.0, 0.02);
     cost += relativeError(-s.firstRowZ, 7.47, 0.005) + relativeError(s.lastRowZ, 7.46, 0.005);
     cost += 100.0 * s.rowStepOutside;
-
     return cost;
 }
 
