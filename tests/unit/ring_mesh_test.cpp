@@ -1,6 +1,7 @@
 // The generated ring mesh against its measurements: counts, a closed
-// genus-1 surface wound outwards, the quarter-turn symmetry about Y, the
-// extents and outline, the bare tube, the crests and the lobe profile.
+// genus-1 surface wound outwards, the axis normals, the quarter-turn
+// symmetry about Y, the extents and outline, the bare tube, the crests, the
+// lobe profile, the quads' centre points and edges, and the drawn order.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <unordered_map>
 
 #include "mesh_checks.h"
+#include "vertex_cache.h"
 
 namespace {
 
@@ -119,20 +121,50 @@ TEST(RingMesh, ClosedTorusWoundOutwards) {
     EXPECT_TRUE(normalsFollowConvention(m));
 }
 
+// Ring angle in [0, 90) after the last multiple of 90 degrees.
+double quarterAngle(MeshVec p) {
+    double a = std::atan2(p.z, p.x) / degree;
+    return a - 90.0 * std::floor(a / 90.0);
+}
+
+// The axis normals come out of the shape: the tube's top and bottom lines are
+// level wherever no lobe reaches them, which after each multiple of 90
+// degrees is 9.84 to 46.41 degrees, where the lobes point sideways; midway
+// between the two stations whose lobes point up and down (73.125 degrees)
+// their tails cancel; and the rim is level at the four axis points.
 TEST(RingMesh, AxisNormalsOnTheBareTopBottomAndRim) {
     const MeshFile& m = ring();
-    size_t vertical = 0, horizontal = 0;
+    size_t stretch = 0, midway = 0, horizontal = 0, elsewhere = 0;
     for (uint32_t v = 0; v < m.vertexCount; ++v) {
         const float* rec = &m.vertices[size_t(v) * 6];
+        MeshVec p = meshPosition(m, v);
+        double a = quarterAngle(p);
         if (std::fabs(rec[4]) == 1000000.0f) {
-            ++vertical;
             EXPECT_EQ(rec[4] > 0, rec[1] > 0);  // away from the tube
-            EXPECT_NEAR(std::fabs(rec[1]), 0.45, 0.015);
+            if (a >= 9.84 && a <= 46.41) {
+                ++stretch;
+                EXPECT_NEAR(std::fabs(p.y), 0.4514, 0.001) << "at " << a << " degrees";
+            } else if (std::fabs(a - 73.125) < 0.01) {
+                ++midway;
+                EXPECT_NEAR(std::fabs(p.y), 0.4614, 0.001);
+            } else {
+                ++elsewhere;
+            }
         }
-        if (std::fabs(rec[3]) == 1000000.0f || std::fabs(rec[5]) == 1000000.0f) ++horizontal;
+        if (std::fabs(rec[3]) == 1000000.0f || std::fabs(rec[5]) == 1000000.0f) {
+            // On an axis, outermost or innermost, pointing away from the tube.
+            ++horizontal;
+            double rho = std::hypot(p.x, p.z);
+            EXPECT_TRUE(std::fabs(p.x) < 1e-4 || std::fabs(p.z) < 1e-4);
+            EXPECT_LT(std::fabs(p.y), 1e-6);
+            double outward = (p.x * rec[3] + p.z * rec[5]) / rho;
+            EXPECT_EQ(outward > 0, rho > lobeLineRadius);
+        }
     }
-    EXPECT_GT(vertical, 200u);
-    // The rim points on the axes, outermost and innermost: 2 on each.
+    // 52 ring lines on each of the 8 top and bottom stretches.
+    EXPECT_EQ(stretch, 416u);
+    EXPECT_EQ(midway, 8u);
+    EXPECT_EQ(elsewhere, 0u);
     EXPECT_EQ(horizontal, 8u);
 }
 
@@ -240,18 +272,78 @@ TEST(RingMesh, LobeProfile) {
         for (int c = 0; c < 7; ++c) {
             double d = meanLobeDistance(along[c], around[r]);
             std::printf(" %.3f (%.3f)", d, table[r][c]);
-            EXPECT_NEAR(d, table[r][c], 0.02) << along[c] << " deg along, " << around[r] << " deg around";
+            EXPECT_NEAR(d, table[r][c], 0.01)
+                << along[c] << " deg along, " << around[r] << " deg around";
         }
         std::printf("\n");
     }
-    // From 60 to 90 degrees around, the bare tube: 0.450, up to 0.453 at the
-    // far columns, where the next station's lobes begin.
+    // From 60 to 90 degrees around, the bare tube: 0.450, 0.450 to 0.452 at
+    // 10 degrees along and 0.451 to 0.453 at 11, where the next station's
+    // lobes begin.
+    const double low[] = {0.450, 0.450, 0.450, 0.450, 0.450, 0.450, 0.451};
+    const double high[] = {0.450, 0.450, 0.450, 0.450, 0.450, 0.452, 0.453};
     for (int c = 0; c < 7; ++c)
         for (double a = 60; a <= 90; a += 10) {
             double d = meanLobeDistance(along[c], a);
-            EXPECT_GE(d, 0.450 - 0.02) << along[c] << ", " << a;
-            EXPECT_LE(d, 0.453 + 0.02) << along[c] << ", " << a;
+            EXPECT_GE(d, low[c] - 0.01) << along[c] << ", " << a;
+            EXPECT_LE(d, high[c] + 0.01) << along[c] << ", " << a;
         }
+}
+
+// Each quad is four triangles around a centre point: a vertex of exactly
+// four triangles, whose other corners are the quad's. The centre lies on the
+// surface close to its corners' mean, and the triangles' edges are neither
+// slivers nor long.
+TEST(RingMesh, QuadsSplitAroundCentrePoints) {
+    const MeshFile& m = ring();
+    std::vector<int> uses(m.vertexCount, 0);
+    for (size_t i = 0; i < m.indexCount; ++i)
+        ++uses[m.entries[i]];
+    std::vector<MeshVec> cornerSum(m.vertexCount, MeshVec{0, 0, 0});
+    std::vector<int> cornerCount(m.vertexCount, 0);
+    double shortest = 1e9, longest = 0;
+    for (size_t t = 0; t < m.indexCount / 3; ++t) {
+        for (int k = 0; k < 3; ++k) {
+            uint32_t a = m.entries[3 * t + k], b = m.entries[3 * t + (k + 1) % 3];
+            MeshVec pa = meshPosition(m, a), pb = meshPosition(m, b);
+            double edge = meshLength(meshSub(pa, pb));
+            shortest = std::min(shortest, edge);
+            longest = std::max(longest, edge);
+            // The edge leaving a centre point runs to the next corner.
+            if (uses[a] == 4) {
+                EXPECT_NE(uses[b], 4) << "two centre points adjacent";
+                cornerSum[a] = {cornerSum[a].x + pb.x, cornerSum[a].y + pb.y,
+                                cornerSum[a].z + pb.z};
+                ++cornerCount[a];
+            }
+        }
+    }
+    size_t centres = 0, close = 0;
+    for (uint32_t v = 0; v < m.vertexCount; ++v) {
+        if (uses[v] != 4)
+            continue;
+        ++centres;
+        EXPECT_EQ(cornerCount[v], 4);
+        MeshVec mean = {cornerSum[v].x / 4, cornerSum[v].y / 4, cornerSum[v].z / 4};
+        if (meshLength(meshSub(mean, meshPosition(m, v))) <= 0.003)
+            ++close;
+    }
+    EXPECT_EQ(centres, 49152u);
+    EXPECT_GE(double(close), 0.99 * double(centres));
+    std::printf(
+        "centre points within 0.003 of their corners' mean: %zu of %zu; edges %.4f to %.4f\n",
+        close, centres, shortest, longest);
+    EXPECT_GE(shortest, 0.011);
+    EXPECT_LE(longest, 0.2);
+}
+
+// The drawn order keeps the vertex cache busy: with a 32-entry FIFO cache
+// at most 0.57 vertices are transformed per triangle (0.5 at best).
+TEST(RingMesh, VertexCacheOrder) {
+    const MeshFile& m = ring();
+    double acmr = fifoAcmr(m.entries.data(), m.indexCount, m.vertexCount, 32);
+    std::printf("ACMR (32-entry FIFO) %.3f\n", acmr);
+    EXPECT_LE(acmr, 0.57);
 }
 
 }  // namespace

@@ -8,8 +8,22 @@
 #include "backdrop_layout.h"
 
 bool buildBackdrop(TriangleMesh* out) {
+    // The annealing ends in a local minimum, which with some seeds misses an
+    // exact requirement by one tile (the first two of these did). The next
+    // seed in this fixed list is tried then, so the result is still the same
+    // on every build; the first one meets them all.
+    const uint64_t seeds[] = {0x71c0ffee2028ull, 0x71c0ffee2029ull, 0x71c0ffee2026ull,
+                              0x71c0ffee2027ull};
     BackdropLayout layout;
-    searchBackdropLayout(&layout);
+    BackdropStats s;
+    bool exact = false;
+    for (uint64_t seed : seeds) {
+        searchBackdropLayout(&layout, seed);
+        measureBackdrop(&s, layout);
+        exact = backdropExact(layout, s);
+        if (exact)
+            break;
+    }
     out->vertices.clear();
     for (int v = 0; v < backdropVertexCount; ++v) {
         float record[6] = {float(layout.latticeX[v] + layout.dx[v]), 0.0f, float(layout.latticeZ[v] + layout.dz[v])};
@@ -19,16 +33,12 @@ bool buildBackdrop(TriangleMesh* out) {
     backdropCornerList(&out->indices, layout);
     out->drawnIndexCount = backdropDrawnIndexCount;
 
-    BackdropStats s;
-    measureBackdrop(&s, layout);
-    std::printf("  backdrop tiles: area mean %.3f (%.4f to %.3f), %d cells; points %.3f from the lattice "
-                "(at most %.3f)\n",
-                s.meanTileArea, s.minTileArea, s.maxTileArea, s.distinctCells, s.meanLatticeDistance,
-                s.maxLatticeDistance);
+    std::printf("  backdrop tiles: area mean %.3f (%.4f to %.3f), %d cells; points %.3f from "
+                "the nearest lattice point (at most %.3f)\n",
+                s.meanTileArea, s.minTileArea, s.maxTileArea, s.distinctCells,
+                s.meanLatticeDistance, s.maxLatticeDistance);
     std::printf("  backdrop triangles: %d down, slivers' longest edges %.2f (at most %.2f), area %.2f, "
                 "%d vertices used, largest index %d\n",
                 s.downTriangles, s.meanSliverEdge, s.maxSliverEdge, s.totalArea, s.usedVertices, s.largestIndex);
-    return layout.tiles.size() == size_t(backdropTileCount) && s.badTiles == 0 && s.wrongFacing == 0 &&
-           s.downTriangles == 7 && s.offsetCount[0] == 92 && s.offsetCount[1] == 38 && s.offsetCount[2] == 1 &&
-           s.rowsOutOfOrder == 0 && s.tilesOutsideColumn == 0 && s.usedVertices == 204 && s.largestIndex == 276;
+    return exact;
 }

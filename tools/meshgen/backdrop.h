@@ -6,6 +6,7 @@
 #include "triangle_mesh.h"
 
 // False when the layout search missed one of the exact requirements (tile
-// and row structure, facing, offsets, used vertices); the mesh is then not
-// to be used. Prints the layout's measurements.
+// and row structure, facing, offsets, used vertices, cells covered) with
+// every seed it tries; the mesh is then not to be used. Prints the layout's
+// measurements.
 bool buildBackdrop(TriangleMesh* out);

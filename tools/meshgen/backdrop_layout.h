@@ -46,7 +46,7 @@ struct BackdropStats {
     int rowsOutOfOrder;
     double rowStepOutside;  // how far row steps fall outside 0.5 to 1.2
     double meanTileArea, minTileArea, maxTileArea;
-    double meanLatticeDistance, maxLatticeDistance;
+    double meanLatticeDistance, maxLatticeDistance; // from each point's nearest lattice point
     double meanSliverEdge, maxSliverEdge;  // longest edges of joining triangles
     double totalArea;                      // of the drawn triangles
     double minX, maxX, minZ, maxZ;
@@ -56,5 +56,12 @@ struct BackdropStats {
 
 void measureBackdrop(BackdropStats* out, const BackdropLayout& layout);
 
-// The annealing search for the layout (backdrop_search.cpp).
-void searchBackdropLayout(BackdropLayout* out);
+// The annealing search for the layout (backdrop_search.cpp): the same seed
+// finds the same layout on every machine.
+void searchBackdropLayout(BackdropLayout* out, uint64_t seed);
+
+// True when a layout meets every exact requirement: 131 convex tiles facing
+// +Y, each centred in its column's cells, the 92/38/1 row offsets, rows in
+// order, 7 downward triangles, 204 vertices used up to index 276, and tiles
+// on 127 distinct unit cells.
+bool backdropExact(const BackdropLayout& layout, const BackdropStats& s);

@@ -1,12 +1,12 @@
-// The ornamented ring: a torus about Y on a regular grid of 768 quads around
-// the ring by 64 around the tube, with 16 stations of two lobes each.
+// The ornamented ring: a torus about Y on a regular grid of 512 quads around
+// the ring by 96 around the tube, with 16 stations of two lobes each.
 //
-// The surface is given in polar form about the tube's centre line, a circle
-// of radius 10.4315 in y = 0: a point at ring angle theta (in the XZ plane,
+// The surface is given in polar form about the lobes' centre line, a circle
+// of radius 10.449 in y = 0: a point at ring angle theta (in the XZ plane,
 // from +X towards +Z) and tube angle phi (from the outward horizontal towards
-// +Y) lies at distance tubeDistance(theta, phi) from that line. The lobes'
-// crests are placed by their distance from a second circle, the lobes'
-// centre line of radius 10.449, on which the outline is symmetric.
+// +Y) lies at distance tubeDistance(theta, phi) from that line. On this grid
+// every station lies on a ring line (24 + 32k), so does the midpoint between
+// two stations, and every lobe direction on a tube line (6 + 12k).
 #include <cmath>
 
 #include "profile_curve.h"
@@ -14,18 +14,23 @@
 
 namespace {
 
-const int ringSteps = 768;  // quads around the ring: 0.46875 degrees each
-const int tubeSteps = 64;   // quads around the tube: 5.625 degrees each
+const int ringSteps = 512; // quads around the ring: 0.703125 degrees each
+const int tubeSteps = 96;  // quads around the tube: 3.75 degrees each
 const double pi = 3.14159265358979323846;
 const double degree = pi / 180.0;
 
-// The bare tube: radius 0.45 round a centre line 0.0175 inside the lobes'
-// centre line, so it reaches 10.8815 from the axis and lies on average 0.45
-// from the lobes' centre line all around.
-const double tubeLineRadius = 10.4315;
-const double tubeRadius = 0.45;
+// The bare tube, symmetric about the vertical and the horizontal through the
+// lobes' centre line: 0.4325 wide on either side, so that it reaches 10.8815
+// from the axis, and 0.4514 high. The narrowing is confined near the
+// horizontal (cos^8), so the tube is about 0.45 round most of the way. Its
+// top and bottom lines are level along the ring wherever no lobe reaches
+// them, and the vertical symmetry makes the tails of a lobe above the outer
+// side and one above the inner side alike, so that they cancel midway
+// between two stations.
 const double lobeLineRadius = 10.449;
-const double crestDistance = 0.753;  // crest from the lobes' centre line
+const double tubeHalfWidth = 0.4325;
+const double tubeHalfHeight = 0.4514;
+const double crestDistance = 0.7540; // crest from the lobes' centre line
 
 const int stationCount = 16;
 const double firstStation = 16.875;  // degrees around the ring
@@ -34,20 +39,33 @@ const double firstLobe = 22.5;  // tube angle of station 0's first lobe
 const double lobeTurn = -45.0;  // the lobe pair turns by this per station
 
 // The lobe's height, as a fraction of its full height, by the offset from its
-// station along the ring (degrees): full within about 3.4 degrees, half near
-// 5.5, within 0.02 units of the bare tube by 9 and gone at 16.
-const double alongX[] = {0, 2, 3.4, 4, 5, 6, 7, 8, 9, 10, 11, 12.5, 14, 16};
-const double alongY[] = {1,    0.955, 0.9,   0.80,  0.60,  0.37,  0.2,
-                         0.11, 0.066, 0.05,  0.035, 0.017, 0.006, 0};
-// And by the offset around the tube from the lobe's direction (degrees): a
-// flat crest that keeps the outline wide, more than 0.05 units proud over
-// about 58 degrees, gone at 60.
-const double aroundX[] = {0, 8, 15, 22.5, 30, 45, 60};
-const double aroundY[] = {1, 0.94, 0.71, 0.43, 0.165, 0.02, 0};
-const double alongReach = 16.0;
-const double aroundReach = 60.0;
+// station along the ring (degrees): full within about 2 degrees, half near
+// 5.5, a long low tail that ends 22 ring lines (15.46875 degrees) out. Its
+// last knot sets the tilt (about 0.0011) of the normal on the first level
+// line of the tube's top beyond the tail: just above the 0.001 at which a
+// normal is stored along the axis where that tilt runs nearly along X or Z
+// (9.84 degrees), below it where the tilt runs diagonally (46.41 degrees).
+// The points are fitted to the measured profile, with a smoothness that keeps
+// each quad's centre within 0.003 of its corners' mean.
+const double alongX[] = {0, 1, 2, 3, 4, 5, 6, 7.5, 9, 10.5, 12, 13.5, 15.46875};
+const double alongY[] = {1.0000, 0.9907, 0.9552, 0.8799, 0.7610, 0.5778, 0.3450,
+                         0.1423, 0.1109, 0.0410, 0.0278, 0.0125, 0.0000};
+// And by the offset around the tube from the lobe's direction (degrees),
+// divided by the lobe's width at that offset along the ring: a flat crest
+// that keeps the outline wide, gone at 56 degrees, so that even at its widest
+// a lobe pointing sideways stays clear of the tube's top and bottom lines and
+// of the lines beside them (63.75 degrees away).
+const double aroundX[] = {0, 5, 10, 15, 20, 25, 30, 36, 42, 49, 56};
+const double aroundY[] = {1.0000, 0.9696, 0.8885, 0.7312, 0.5255, 0.3679,
+                          0.1786, 0.0597, 0.0465, 0.0434, 0.0000};
+// The lobe's width around the tube by the offset along the ring: it spreads
+// as it sinks, to at most 1.12.
+const double widthX[] = {0, 4, 6, 8, 10, 12, 15.46875};
+const double widthY[] = {1.0000, 0.9822, 1.0604, 1.0847, 1.1200, 1.0654, 1.1200};
+const double alongReach = 15.46875;
+const double aroundReach = 56.0;
 
-ProfileCurve alongCurve, aroundCurve;
+ProfileCurve alongCurve, aroundCurve, widthCurve;
 
 // Wraps an angle difference in degrees to [-180, 180).
 double wrapDegrees(double a) {
@@ -56,24 +74,23 @@ double wrapDegrees(double a) {
     return a - 180.0;
 }
 
-// Distance from the tube's centre line, in direction phi, of the point that
-// lies crestDistance from the lobes' centre line.
-double crestFromTubeLine(double phi) {
-    double inset = lobeLineRadius - tubeLineRadius, c = std::cos(phi * degree);
-    return inset * c + std::sqrt(crestDistance * crestDistance - inset * inset * (1.0 - c * c));
+double bareTube(double phi) {
+    double c2 = std::cos(phi * degree);
+    c2 *= c2;
+    return tubeHalfHeight - (tubeHalfHeight - tubeHalfWidth) * (c2 * c2) * (c2 * c2);
 }
 
 double tubeDistance(double theta, double phi) {
-    double d = tubeRadius;
+    double d = bareTube(phi);
     for (int k = 0; k < stationCount; ++k) {
         double along = std::fabs(wrapDegrees(theta - (firstStation + stationStep * k)));
         if (along >= alongReach) continue;
-        double height = profileValue(alongCurve, along);
+        double height = profileValue(alongCurve, along), width = profileValue(widthCurve, along);
         for (int side = 0; side < 2; ++side) {
             double lobe = firstLobe + lobeTurn * k + 180.0 * side;
-            double around = std::fabs(wrapDegrees(phi - lobe));
+            double around = std::fabs(wrapDegrees(phi - lobe)) / width;
             if (around >= aroundReach) continue;
-            d += (crestFromTubeLine(lobe) - tubeRadius) * height * profileValue(aroundCurve, around);
+            d += (crestDistance - bareTube(lobe)) * height * profileValue(aroundCurve, around);
         }
     }
     return d;
@@ -81,7 +98,7 @@ double tubeDistance(double theta, double phi) {
 
 Point3 ringPoint(double theta, double phi) {
     double d = tubeDistance(theta, phi);
-    double rho = tubeLineRadius + d * std::cos(phi * degree);
+    double rho = lobeLineRadius + d * std::cos(phi * degree);
     return {rho * std::cos(theta * degree), d * std::sin(phi * degree), rho * std::sin(theta * degree)};
 }
 
@@ -90,6 +107,7 @@ Point3 ringPoint(double theta, double phi) {
 void buildRingSurface(QuadSurface* out) {
     buildProfileCurve(&alongCurve, alongX, alongY, int(sizeof alongX / sizeof alongX[0]));
     buildProfileCurve(&aroundCurve, aroundX, aroundY, int(sizeof aroundX / sizeof aroundX[0]));
+    buildProfileCurve(&widthCurve, widthX, widthY, int(sizeof widthX / sizeof widthX[0]));
     const double ringStep = 360.0 / ringSteps, tubeStep = 360.0 / tubeSteps;
 
     out->points.clear();
