@@ -8,6 +8,9 @@
 // with its partial derivatives along u and v.
 void blobRadius(double* r, double* ru, double* rv, double u, double v);
 
+// The point of the radius field along (1, u, v), and its partial derivatives.
+void blobRadialPoint(Point3* p, Point3* pu, Point3* pv, double u, double v);
+
 // The surface point seen from the origin along (1, u, v), and its partial
 // derivatives along u and v.
 void blobFacePoint(Point3* p, Point3* pu, Point3* pv, double u, double v);
