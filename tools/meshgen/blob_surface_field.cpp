@@ -173,10 +173,10 @@ void blobFoldDirection(double* u, double* v, double x, double y, double z) {
     }
 }
 
-void blobRadius(double* r, double* ru, double* rv, double u, double v) {
+void blobRadius(double* r, double* ru, double* rv, double u, double v, double* second) {
     if (!field.ready)
         buildField();
-    *r = evaluate(ru, rv, u, v);
+    *r = evaluate(ru, rv, u, v, second);
 }
 
 void blobRadialPoint(Point3* p, Point3* pu, Point3* pv, double u, double v) {
@@ -190,94 +190,4 @@ void blobRadialPoint(Point3* p, Point3* pu, Point3* pv, double u, double v) {
     *p = {r * d.x, r * d.y, r * d.z};
     *pu = {ru * d.x + r * du.x, ru * d.y + r * du.y, ru * d.z + r * du.z};
     *pv = {rv * d.x + r * dv.x, rv * d.y + r * dv.y, rv * d.z + r * dv.z};
-}
-
-namespace {
-
-// The undercut: how far (in radians, per radian-slope cubed) a wall point
-// moves uphill, and the largest share of the angle to the nearest table
-// direction it may move. Measured: with a share above about 1.3 the walls of
-// the band pits lean over the table's directions on the band and in the
-// corner pits; larger scales lean more walls but shift the radius seen along
-// the table directions by more than 0.02.
-constexpr double undercutScale = 1e-5;
-constexpr double tableClearance = 1.2;
-
-double dot3(Point3 a, Point3 b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
-// A smooth lower bound of the angle from d to the nearest of the table's
-// directions: the inverse root of the sum of their inverse squared angles.
-double tableDistance(double u, double v, Point3 d) {
-    double sum = 0;
-    // This face's directions near (u, v), and the neighbouring faces' ones:
-    // those are the mirror images of this face's directions across the
-    // border planes, so their angle to d is the angle of d's mirror image to
-    // this face's directions.
-    for (int mirror = 0; mirror < 4; ++mirror) {
-        Point3 e = d;
-        if (mirror == 1) {
-            if (std::fabs(u) < 0.7)
-                continue;
-            e = {std::fabs(d.y), u > 0 ? d.x : -d.x, d.z};
-        } else if (mirror == 2) {
-            if (std::fabs(v) < 0.7)
-                continue;
-            e = {std::fabs(d.z), d.y, v > 0 ? d.x : -d.x};
-        } else if (mirror == 3) {
-            if (std::fabs(u) < 0.7 || std::fabs(v) < 0.7)
-                continue;
-            e = {std::fabs(d.y), u > 0 ? d.x : -d.x, d.z};
-            e = {std::fabs(e.z), e.y, v > 0 ? e.x : -e.x};
-        }
-        double eu = e.y / e.x, ev = e.z / e.x;
-        int ci = int(std::lround(eu * 10)), cj = int(std::lround(ev * 10));
-        for (int i = std::max(-10, ci - 3); i <= std::min(10, ci + 3); ++i)
-            for (int j = std::max(-10, cj - 3); j <= std::min(10, cj + 3); ++j) {
-                double nu = 0.1 * i, nv = 0.1 * j, nn = std::sqrt(1 + nu * nu + nv * nv);
-                double c = (e.x + nu * e.y + nv * e.z) / nn;
-                double angle = std::acos(std::min(1.0, c));
-                sum += 1 / std::max(angle * angle, 1e-30);
-            }
-    }
-    return 1 / std::sqrt(sum);
-}
-
-Point3 undercutPoint(double u, double v) {
-    double r, ru, rv;
-    blobRadius(&r, &ru, &rv, u, v);
-    double n2 = 1 + u * u + v * v, n = std::sqrt(n2), n3 = n2 * n;
-    Point3 d{1 / n, u / n, v / n};
-    Point3 du{-u / n3, 1 / n - u * u / n3, -u * v / n3};
-    Point3 dv{-v / n3, -u * v / n3, 1 / n - v * v / n3};
-    // Gradient of the radius over the unit sphere: the tangent vector g with
-    // g . du = ru and g . dv = rv.
-    double a = dot3(du, du), b = dot3(du, dv), c = dot3(dv, dv), det = a * c - b * b;
-    double su = (c * ru - b * rv) / det, sv = (a * rv - b * ru) / det;
-    Point3 g{su * du.x + sv * dv.x, su * du.y + sv * dv.y, su * du.z + sv * dv.z};
-    // The shift grows with the cube of the slope, so it is large on the
-    // walls and vanishes on the plateaus, floors and crests; where it falls
-    // off towards a rim faster than the wall climbs, the wall leans over.
-    double slope = std::sqrt(dot3(g, g));
-    double shift = undercutScale * slope * slope * slope;
-    // Bounded by a fraction of the angle to the nearest table direction, so
-    // that no leaning wall reaches over one of them.
-    double bound = tableClearance * tableDistance(u, v, d);
-    shift *= bound / std::sqrt(shift * shift + bound * bound);
-    double f = slope > 0 ? shift / slope : 0.0;
-    Point3 q{d.x + f * g.x, d.y + f * g.y, d.z + f * g.z};
-    double s = r / std::sqrt(dot3(q, q));
-    return {q.x * s, q.y * s, q.z * s};
-}
-
-} // namespace
-
-void blobFacePoint(Point3* p, Point3* pu, Point3* pv, double u, double v) {
-    const double h = 1e-6;
-    *p = undercutPoint(u, v);
-    Point3 a = undercutPoint(u + h, v), b = undercutPoint(u - h, v);
-    Point3 c = undercutPoint(u, v + h), e = undercutPoint(u, v - h);
-    *pu = {(a.x - b.x) / (2 * h), (a.y - b.y) / (2 * h), (a.z - b.z) / (2 * h)};
-    *pv = {(c.x - e.x) / (2 * h), (c.y - e.y) / (2 * h), (c.z - e.z) / (2 * h)};
 }
