@@ -21,6 +21,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -28,7 +30,7 @@ namespace {
 // of this leans 3 % of the triangles, and the bounds below then hardly act;
 // five times this leans no more, as the bounds take over, and the folds
 // grow too tight for the mesh to follow without its triangles crossing.
-constexpr double undercutScale = 2e-4;
+constexpr double undercutScale = 3e-4;
 // Share of the angle to a table direction that a point may move towards it;
 // sideways to it, a point is held by this share of the angle over this
 // fraction. Within this angle of a table direction nothing moves, so the
@@ -153,14 +155,128 @@ Point3 undercutPoint(double u, double v) {
     return {q.x * s, q.y * s, q.z * s};
 }
 
+// The shift tabulated as offsets of the face coordinates on a raster, read
+// back through a cubic B-spline: a smooth surface with derivatives in closed
+// form, cheap enough for the grid's relaxation to run on it.
+constexpr double rasterStep = 1.0 / 256;
+constexpr int rasterHalf = 259; // three samples beyond the face's border
+constexpr int rasterSide = 2 * rasterHalf + 1;
+
+struct ShiftRaster {
+    bool ready = false;
+    std::vector<double> du, dv; // index (i + rasterHalf) * rasterSide + j + rasterHalf
+};
+
+ShiftRaster raster;
+
+// Face coordinates of the moved point of (u, v), which may lie up to a few
+// samples beyond the face's border: there it is the mirror image of the
+// point it mirrors.
+void shiftedCoordinates(double* su, double* sv, double u, double v) {
+    bool acrossU = std::fabs(u) > 1, acrossV = std::fabs(v) > 1;
+    // Mirror across x = +-y (and x = +-z): (1, u, v) becomes (u, 1, v) up to sign.
+    double mu = u, mv = v;
+    if (acrossU) {
+        mv = v / std::fabs(u);
+        mu = 1 / u;
+    }
+    if (acrossV) {
+        mu = mu / std::fabs(mv);
+        mv = 1 / mv;
+    }
+    Point3 p = undercutPoint(mu, mv);
+    if (acrossV) {
+        double s = mv > 0 ? 1 : -1;
+        p = {s * p.z, p.y, s * p.x};
+    }
+    if (acrossU) {
+        double s = u > 0 ? 1 : -1;
+        p = {s * p.y, s * p.x, p.z};
+    }
+    *su = p.y / p.x;
+    *sv = p.z / p.x;
+}
+
+void buildRaster() {
+    raster.du.assign(size_t(rasterSide) * rasterSide, 0);
+    raster.dv.assign(size_t(rasterSide) * rasterSide, 0);
+    auto at = [](int i, int j) { return size_t(i + rasterHalf) * rasterSide + (j + rasterHalf); };
+    // The eighth 0 <= i <= j, and the rest as its exact mirror images.
+    for (int i = 0; i <= rasterHalf; ++i)
+        for (int j = i; j <= rasterHalf; ++j) {
+            double su, sv;
+            shiftedCoordinates(&su, &sv, i * rasterStep, j * rasterStep);
+            double ou = i == 0 ? 0 : su - i * rasterStep, ov = sv - j * rasterStep;
+            if (i == j)
+                ou = ov = (ou + ov) / 2;
+            for (int k = 0; k < 8; ++k) {
+                int a = k & 1 ? -i : i, b = k & 2 ? -j : j;
+                double pu = k & 1 ? -ou : ou, pv = k & 2 ? -ov : ov;
+                if (k & 4) {
+                    std::swap(a, b);
+                    std::swap(pu, pv);
+                }
+                raster.du[at(a, b)] = pu;
+                raster.dv[at(a, b)] = pv;
+            }
+        }
+    raster.ready = true;
+}
+
+void bspline(double w[4], double dw[4], double t) {
+    double s = 1 - t;
+    w[0] = s * s * s / 6;
+    w[1] = (3 * t * t * t - 6 * t * t + 4) / 6;
+    w[2] = (-3 * t * t * t + 3 * t * t + 3 * t + 1) / 6;
+    w[3] = t * t * t / 6;
+    dw[0] = -s * s / 2;
+    dw[1] = (3 * t * t - 4 * t) / 2;
+    dw[2] = (-3 * t * t + 2 * t + 1) / 2;
+    dw[3] = t * t / 2;
+}
+
+// Value and derivatives along u and v of one tabulated offset at (u, v).
+void sampleRaster(double out[3], const std::vector<double>& table, double u, double v) {
+    double fu = u / rasterStep + rasterHalf, fv = v / rasterStep + rasterHalf;
+    int i = std::clamp(int(std::floor(fu)), 1, rasterSide - 3);
+    int j = std::clamp(int(std::floor(fv)), 1, rasterSide - 3);
+    double wu[4], dwu[4], wv[4], dwv[4];
+    bspline(wu, dwu, fu - i);
+    bspline(wv, dwv, fv - j);
+    out[0] = out[1] = out[2] = 0;
+    for (int a = 0; a < 4; ++a) {
+        const double* row = &table[size_t(i - 1 + a) * rasterSide + (j - 1)];
+        double along = 0, slope = 0;
+        for (int b = 0; b < 4; ++b) {
+            along += wv[b] * row[b];
+            slope += dwv[b] * row[b];
+        }
+        out[0] += wu[a] * along;
+        out[1] += dwu[a] * along / rasterStep;
+        out[2] += wu[a] * slope / rasterStep;
+    }
+}
+
 } // namespace
 
 void blobFacePoint(Point3* p, Point3* pu, Point3* pv, double u, double v) {
-    // Central differences: the shift's bounds have no closed-form derivatives.
-    const double h = 1e-6;
-    *p = undercutPoint(u, v);
-    Point3 a = undercutPoint(u + h, v), b = undercutPoint(u - h, v);
-    Point3 c = undercutPoint(u, v + h), e = undercutPoint(u, v - h);
-    *pu = {(a.x - b.x) / (2 * h), (a.y - b.y) / (2 * h), (a.z - b.z) / (2 * h)};
-    *pv = {(c.x - e.x) / (2 * h), (c.y - e.y) / (2 * h), (c.z - e.z) / (2 * h)};
+    if (!raster.ready)
+        buildRaster();
+    double r, ru, rv;
+    blobRadius(&r, &ru, &rv, u, v);
+    double ou[3], ov[3];
+    sampleRaster(ou, raster.du, u, v);
+    sampleRaster(ov, raster.dv, u, v);
+    // The moved direction (1, U, V) and the derivatives of U and V.
+    double U = u + ou[0], V = v + ov[0];
+    double Uu = 1 + ou[1], Uv = ou[2], Vu = ov[1], Vv = 1 + ov[2];
+    double n2 = 1 + U * U + V * V, n = std::sqrt(n2), n3 = n2 * n;
+    Point3 d{1 / n, U / n, V / n};
+    Point3 dU{-U / n3, 1 / n - U * U / n3, -U * V / n3};
+    Point3 dV{-V / n3, -U * V / n3, 1 / n - V * V / n3};
+    *p = {r * d.x, r * d.y, r * d.z};
+    *pu = {ru * d.x + r * (dU.x * Uu + dV.x * Vu), ru * d.y + r * (dU.y * Uu + dV.y * Vu),
+           ru * d.z + r * (dU.z * Uu + dV.z * Vu)};
+    *pv = {rv * d.x + r * (dU.x * Uv + dV.x * Vv), rv * d.y + r * (dU.y * Uv + dV.y * Vv),
+           rv * d.z + r * (dU.z * Uv + dV.z * Vv)};
 }
