@@ -12,8 +12,8 @@
 
 namespace {
 
-// Quads along each side of a face: 6 * 152^2 = 138624 quads in all.
-constexpr int faceCells = 152;
+// Quads along each side of a face: 6 * 156^2 = 146016 quads in all.
+constexpr int faceCells = 156;
 
 // Rotations carrying the +X face onto the six faces: the identity, the two
 // cyclic turns about (1, 1, 1), and each of those after a half turn about Z.

@@ -7,10 +7,9 @@
 // crests. Towards a rim the slope, and with it the shift, falls off faster
 // than the wall climbs, so the wall's upper part leans over its lower part
 // and faces the origin there, while every distance from the origin stays
-// that of the radius field. Four bounds keep the surface clean:
-// - the table's directions: a point moves by no more than a share of its
-//   angle to the nearest one it moves towards, so none of them is reached
-//   by a leaning wall and each still meets the surface once, at its radius;
+// that of the radius field. The shift fades out around the table's
+// directions, so that each still meets the surface once, at its radius; and
+// three bounds keep the surface from crossing itself:
 // - the crest ahead: both flanks of a narrow ridge lean towards its crest,
 //   and must not meet beneath it;
 // - the contour's bend: where a contour curves around higher ground it
@@ -26,18 +25,17 @@
 
 namespace {
 
-// Radians of shift per cubed radian-slope. Measured on this field: a tenth
-// of this leans 3 % of the triangles, and the bounds below then hardly act;
-// five times this leans no more, as the bounds take over, and the folds
-// grow too tight for the mesh to follow without its triangles crossing.
-constexpr double undercutScale = 3e-4;
-// Share of the angle to a table direction that a point may move towards it;
-// sideways to it, a point is held by this share of the angle over this
-// fraction. Within this angle of a table direction nothing moves, so the
-// triangles around it keep the field's radius there.
-constexpr double tableShare = 1.5;
-constexpr double tableSideways = 0.05;
-constexpr double tableMargin = 0.008;
+// Radians of shift per cubed radian-slope. Measured on this field: a third
+// of this leans 4 % of the triangles; half as much again leans 10 %, but
+// then walls reach over table directions beside the central pits.
+constexpr double undercutScale = 1e-4;
+// Angle over which the shift fades out around each table direction: the
+// point there stays where the radius field has it, and so does the rest of
+// its neighbourhood, far enough that no leaning wall reaches over it. Pinning
+// the points instead by a share of their angle to the nearest table
+// direction holds the walls tighter but flutes them: the shift then varies
+// sharply along the contours, and every pit's walls shade in radial streaks.
+constexpr double tableClearance = 0.04;
 // Shares of the angle to the crest ahead and of the contour's radius.
 constexpr double crestShare = 0.7;
 constexpr double contourShare = 0.4;
@@ -54,42 +52,34 @@ double softMin(double a, double b, double power) {
     return std::pow(std::pow(a, -power) + std::pow(b, -power), -1 / power);
 }
 
-// How far the point of direction d may move along the unit tangent ahead
-// before it comes too near a table direction: a smooth lower bound over the
-// nearby table directions of each one's allowance.
-double tableRoom(double u, double v, Point3 d, Point3 ahead) {
-    double sum = 0;
-    // This face's directions near (u, v), and the neighbouring faces' ones:
-    // those are the mirror images of this face's directions across the
-    // border planes, so they are looked up with d and ahead mirrored.
+// 1 away from the table's directions, falling smoothly to 0 at each: the
+// product over the nearby ones of 1 - exp(-(angle / tableClearance)^2).
+double tableMask(double u, double v, Point3 d) {
+    double m = 1;
     for (int mirror = 0; mirror < 4; ++mirror) {
         bool acrossU = mirror & 1, acrossV = mirror & 2;
         if ((acrossU && std::fabs(u) < 0.7) || (acrossV && std::fabs(v) < 0.7))
             continue;
-        Point3 e = d, a = ahead;
+        // The neighbouring faces' directions are the mirror images of this
+        // face's ones across the border planes: look them up with d mirrored.
+        Point3 e = d;
         if (acrossU) {
             double s = u > 0 ? 1 : -1;
             e = {s * e.y, s * e.x, e.z};
-            a = {s * a.y, s * a.x, a.z};
         }
         if (acrossV) {
             double s = v > 0 ? 1 : -1;
             e = {s * e.z, e.y, s * e.x};
-            a = {s * a.z, a.y, s * a.x};
         }
         int ci = int(std::lround(10 * e.y / e.x)), cj = int(std::lround(10 * e.z / e.x));
         for (int i = std::max(-10, ci - 3); i <= std::min(10, ci + 3); ++i)
             for (int j = std::max(-10, cj - 3); j <= std::min(10, cj + 3); ++j) {
                 double nu = 0.1 * i, nv = 0.1 * j, nn = std::sqrt(1 + nu * nu + nv * nv);
                 double angle = std::acos(std::min(1.0, (e.x + nu * e.y + nv * e.z) / nn));
-                double toward = std::max(0.0, (a.x + nu * a.y + nv * a.z) / nn);
-                double clear = std::max(angle - tableMargin, 0.0);
-                double room =
-                    tableShare * clear * clear / std::max(toward + tableSideways * angle, 1e-30);
-                sum += 1 / std::max(room * room, 1e-60);
+                m *= 1 - std::exp(-(angle * angle) / (tableClearance * tableClearance));
             }
     }
-    return 1 / std::sqrt(sum);
+    return m;
 }
 
 // Angle from (u, v) uphill, along the face coordinates' direction (su, sv),
@@ -134,7 +124,7 @@ Point3 undercutPoint(double u, double v) {
     double scale = slope / std::sqrt(su * su + sv * sv); // radians per face unit uphill
 
     double shift = undercutScale * slope * slope * slope;
-    shift = softMin(shift, tableRoom(u, v, d, ahead), 2);
+    shift *= tableMask(u, v, d);
     shift = softMin(shift, crestShare * crestAngle(u, v, su, sv, scale), 8);
     double g2 = ru * ru + rv * rv;
     double bend =
