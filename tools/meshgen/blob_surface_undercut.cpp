@@ -127,13 +127,13 @@ Point3 undercutPoint(double u, double v) {
     shift *= tableMask(u, v, d);
     shift = softMin(shift, crestShare * crestAngle(u, v, su, sv, scale), 8);
     double g2 = ru * ru + rv * rv;
-    double bend =
-        (second[0] * rv * rv - 2 * second[1] * ru * rv + second[2] * ru * ru) / (g2 * std::sqrt(g2));
+    double bend = (second[0] * rv * rv - 2 * second[1] * ru * rv + second[2] * ru * ru) /
+                  (g2 * std::sqrt(g2));
     if (bend < 0)
         shift = softMin(shift, contourShare * scale / -bend, 8);
     const double h = 0.70710678118654752;
-    const Point3 planes[9] = {{0, 1, 0}, {0, 0, 1}, {0, h, -h}, {0, h, h}, {h, -h, 0},
-                              {h, h, 0}, {h, 0, -h}, {h, 0, h}, {1, 0, 0}};
+    const Point3 planes[9] = {{0, 1, 0}, {0, 0, 1},  {0, h, -h}, {0, h, h}, {h, -h, 0},
+                              {h, h, 0}, {h, 0, -h}, {h, 0, h},  {1, 0, 0}};
     for (const Point3& m : planes) {
         double side = dot3(d, m), toward = dot3(ahead, m);
         if (side * toward < 0)
