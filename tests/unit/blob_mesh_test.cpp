@@ -262,58 +262,59 @@ bool trianglesMeet(const MeshVec t[3], const MeshVec u[3]) {
 // onto each other. Candidates come from a grid of cells of the given size.
 size_t selfIntersections(const MeshFile& m, double cell) {
     const size_t count = m.indexCount / 3;
-    struct Box {
-        long lo[3], hi[3];
+    struct Triangle {
+        uint32_t index[3];
+        MeshVec p[3];
+        double lo[3], hi[3]; // bounding box
+        long cellLo[3], cellHi[3];
     };
-    std::vector<Box> box(count);
-    std::unordered_map<long, std::vector<uint32_t>> cells;
+    std::vector<Triangle> tri(count);
+    // (cell, triangle) for every cell a triangle's box touches, sorted by cell.
+    std::vector<std::pair<uint64_t, uint32_t>> inCell;
     auto cellOf = [cell](double c) { return long(std::floor(c / cell)); };
     auto key = [](long x, long y, long z) {
-        return ((x + 1000) * 2048 + y + 1000) * 2048 + z + 1000;
+        return (uint64_t(x + 1000) * 2048 + uint64_t(y + 1000)) * 2048 + uint64_t(z + 1000);
     };
     for (size_t t = 0; t < count; ++t) {
-        Box& b = box[t];
-        for (int k = 0; k < 3; ++k) {
-            b.lo[k] = 1L << 40;
-            b.hi[k] = -(1L << 40);
-        }
+        Triangle& g = tri[t];
         for (int v = 0; v < 3; ++v) {
-            MeshVec p = meshPosition(m, m.entries[3 * t + v]);
-            double c[3] = {p.x, p.y, p.z};
-            for (int k = 0; k < 3; ++k) {
-                b.lo[k] = std::min(b.lo[k], cellOf(c[k]));
-                b.hi[k] = std::max(b.hi[k], cellOf(c[k]));
-            }
+            g.index[v] = m.entries[3 * t + v];
+            g.p[v] = meshPosition(m, g.index[v]);
         }
-        for (long x = b.lo[0]; x <= b.hi[0]; ++x)
-            for (long y = b.lo[1]; y <= b.hi[1]; ++y)
-                for (long z = b.lo[2]; z <= b.hi[2]; ++z)
-                    cells[key(x, y, z)].push_back(uint32_t(t));
+        double c[3][3] = {{g.p[0].x, g.p[1].x, g.p[2].x},
+                          {g.p[0].y, g.p[1].y, g.p[2].y},
+                          {g.p[0].z, g.p[1].z, g.p[2].z}};
+        for (int k = 0; k < 3; ++k) {
+            g.lo[k] = std::min(c[k][0], std::min(c[k][1], c[k][2]));
+            g.hi[k] = std::max(c[k][0], std::max(c[k][1], c[k][2]));
+            g.cellLo[k] = cellOf(g.lo[k]);
+            g.cellHi[k] = cellOf(g.hi[k]);
+        }
+        for (long x = g.cellLo[0]; x <= g.cellHi[0]; ++x)
+            for (long y = g.cellLo[1]; y <= g.cellHi[1]; ++y)
+                for (long z = g.cellLo[2]; z <= g.cellHi[2]; ++z)
+                    inCell.push_back({key(x, y, z), uint32_t(t)});
     }
+    std::sort(inCell.begin(), inCell.end());
     size_t found = 0;
-    for (const auto& entry : cells) {
-        const std::vector<uint32_t>& list = entry.second;
-        for (size_t i = 0; i < list.size(); ++i)
-            for (size_t j = i + 1; j < list.size(); ++j) {
-                uint32_t s = list[i], t = list[j];
-                const Box &a = box[s], &b = box[t];
-                // Test each pair once: in the first cell of their boxes' overlap.
-                long first[3];
+    for (size_t begin = 0, end; begin < inCell.size(); begin = end) {
+        for (end = begin + 1; end < inCell.size() && inCell[end].first == inCell[begin].first;
+             ++end) {
+        }
+        for (size_t i = begin; i < end; ++i)
+            for (size_t j = i + 1; j < end; ++j) {
+                const Triangle &a = tri[inCell[i].second], &b = tri[inCell[j].second];
                 bool apart = false;
+                long first[3];
                 for (int k = 0; k < 3; ++k) {
-                    first[k] = std::max(a.lo[k], b.lo[k]);
-                    apart = apart || first[k] > std::min(a.hi[k], b.hi[k]);
+                    apart = apart || a.lo[k] > b.hi[k] || b.lo[k] > a.hi[k];
+                    first[k] = std::max(a.cellLo[k], b.cellLo[k]);
                 }
-                if (apart || key(first[0], first[1], first[2]) != entry.first)
+                // Test each pair once: in the first cell of their boxes' overlap.
+                if (apart || key(first[0], first[1], first[2]) != inCell[begin].first)
                     continue;
-                uint32_t is[3], it[3];
-                MeshVec ps[3], pt[3];
-                for (int k = 0; k < 3; ++k) {
-                    is[k] = m.entries[3 * s + k];
-                    it[k] = m.entries[3 * t + k];
-                    ps[k] = meshPosition(m, is[k]);
-                    pt[k] = meshPosition(m, it[k]);
-                }
+                const uint32_t *is = a.index, *it = b.index;
+                const MeshVec *ps = a.p, *pt = b.p;
                 int shared = 0, ks = 0, kt = 0;
                 for (int x = 0; x < 3; ++x)
                     for (int y = 0; y < 3; ++y)
@@ -326,13 +327,12 @@ size_t selfIntersections(const MeshFile& m, double cell) {
                 if (shared == 0) {
                     meet = trianglesMeet(ps, pt);
                 } else if (shared == 1) {
-                    // Rotate both so the common vertex comes first; they meet
-                    // beyond it exactly when the edge facing it in one
-                    // triangle meets the other.
-                    MeshVec a = ps[(ks + 1) % 3], b = ps[(ks + 2) % 3];
-                    MeshVec c = pt[(kt + 1) % 3], d = pt[(kt + 2) % 3];
-                    meet = segmentMeetsTriangle(a, b, pt[0], pt[1], pt[2]) ||
-                           segmentMeetsTriangle(c, d, ps[0], ps[1], ps[2]);
+                    // They meet beyond the common vertex exactly when the
+                    // edge facing it in one triangle meets the other.
+                    meet = segmentMeetsTriangle(ps[(ks + 1) % 3], ps[(ks + 2) % 3], pt[0], pt[1],
+                                                pt[2]) ||
+                           segmentMeetsTriangle(pt[(kt + 1) % 3], pt[(kt + 2) % 3], ps[0], ps[1],
+                                                ps[2]);
                 } else if (shared == 2) {
                     // Folded onto each other: coplanar, the third corners on
                     // the same side of the common edge.
