@@ -12,8 +12,8 @@
 
 namespace {
 
-// Quads along each side of a face: 6 * 152^2 = 138624 quads in all.
-constexpr int faceCells = 152;
+// Quads along each side of a face: 6 * 156^2 = 146016 quads in all.
+constexpr int faceCells = 156;
 
 // Rotations carrying the +X face onto the six faces: the identity, the two
 // cyclic turns about (1, 1, 1), and each of those after a half turn about Z.
@@ -92,6 +92,16 @@ void buildBlobSurface(QuadSurface* out) {
             double v = hi == n ? 1.0 : (lo == hi ? u : grid.v[k]);
             Point3 p, su, sv;
             blobFacePoint(&p, &su, &sv, u, v);
+            // Points on the mirror planes stay on them to the last bit, so
+            // that their images coincide.
+            if (2 * lo == n)
+                p.y = 0;
+            if (lo == hi)
+                p.y = p.z = (p.y + p.z) / 2;
+            if (lo == n)
+                p.x = p.y = p.z = (p.x + p.y + p.z) / 3;
+            else if (hi == n)
+                p.z = p.x = (p.x + p.z) / 2;
             if (swap)
                 p = {p.x, p.z, p.y};
             if (flipU)
@@ -100,11 +110,18 @@ void buildBlobSurface(QuadSurface* out) {
                 p.z = -p.z;
             facePoint[i * side + j] = p;
         }
+    // Centre points likewise: those of the quads of the eighth, and their
+    // mirror images.
     std::vector<Point3> faceCentre(n * n);
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) {
+            bool flipU = 2 * i < n, flipV = 2 * j < n;
+            int a = flipU ? n - 1 - i : i, b = flipV ? n - 1 - j : j;
+            bool swap = a > b;
+            int lo = swap ? b : a, hi = swap ? a : b;
             // Counter-clockwise seen from outside: first along +Y, then along +Z.
-            int c[4] = {i * side + j, (i + 1) * side + j, (i + 1) * side + j + 1, i * side + j + 1};
+            int c[4] = {lo * side + hi, (lo + 1) * side + hi, (lo + 1) * side + hi + 1,
+                        lo * side + hi + 1};
             double u[4], v[4];
             Point3 p[4];
             for (int k = 0; k < 4; ++k) {
@@ -112,7 +129,16 @@ void buildBlobSurface(QuadSurface* out) {
                 v[k] = grid.v[c[k]];
                 p[k] = facePoint[c[k]];
             }
-            faceCentre[i * n + j] = quadCentre(u, v, p);
+            Point3 centre = quadCentre(u, v, p);
+            if (lo == hi)
+                centre.y = centre.z = (centre.y + centre.z) / 2;
+            if (swap)
+                centre = {centre.x, centre.z, centre.y};
+            if (flipU)
+                centre.y = -centre.y;
+            if (flipV)
+                centre.z = -centre.z;
+            faceCentre[i * n + j] = centre;
         }
 
     out->points.clear();

@@ -85,8 +85,12 @@ void blur(std::vector<double>* raster) {
 
 // Uniform cubic B-spline weights of the four samples around t in [0, 1), and
 // their derivatives.
-void bspline(double w[4], double dw[4], double t) {
+void bspline(double w[4], double dw[4], double ddw[4], double t) {
     double s = 1 - t;
+    ddw[0] = s;
+    ddw[1] = 3 * t - 2;
+    ddw[2] = 1 - 3 * t;
+    ddw[3] = t;
     w[0] = s * s * s / 6;
     w[1] = (3 * t * t * t - 6 * t * t + 4) / 6;
     w[2] = (-3 * t * t * t + 3 * t * t + 3 * t + 1) / 6;
@@ -97,27 +101,38 @@ void bspline(double w[4], double dw[4], double t) {
     dw[3] = t * t / 2;
 }
 
-double evaluate(double* ru, double* rv, double u, double v) {
+// The field at (u, v) with its first derivatives and, when second is given,
+// its second ones (uu, uv, vv).
+double evaluate(double* ru, double* rv, double u, double v, double* second = nullptr) {
     double fu = u / rasterStep + rasterHalf, fv = v / rasterStep + rasterHalf;
     int i = std::clamp(int(std::floor(fu)), 1, rasterSide - 3);
     int j = std::clamp(int(std::floor(fv)), 1, rasterSide - 3);
-    double wu[4], dwu[4], wv[4], dwv[4];
-    bspline(wu, dwu, fu - i);
-    bspline(wv, dwv, fv - j);
-    double r = 0, dr_u = 0, dr_v = 0;
+    double wu[4], dwu[4], ddwu[4], wv[4], dwv[4], ddwv[4];
+    bspline(wu, dwu, ddwu, fu - i);
+    bspline(wv, dwv, ddwv, fv - j);
+    double r = 0, dr_u = 0, dr_v = 0, dr_uu = 0, dr_uv = 0, dr_vv = 0;
     for (int a = 0; a < 4; ++a) {
         const double* row = &field.value[size_t(i - 1 + a) * rasterSide + (j - 1)];
-        double along = 0, slope = 0;
+        double along = 0, slope = 0, bend = 0;
         for (int b = 0; b < 4; ++b) {
             along += wv[b] * row[b];
             slope += dwv[b] * row[b];
+            bend += ddwv[b] * row[b];
         }
         r += wu[a] * along;
         dr_u += dwu[a] * along;
         dr_v += wu[a] * slope;
+        dr_uu += ddwu[a] * along;
+        dr_uv += dwu[a] * slope;
+        dr_vv += wu[a] * bend;
     }
     *ru = dr_u / rasterStep;
     *rv = dr_v / rasterStep;
+    if (second) {
+        second[0] = dr_uu / (rasterStep * rasterStep);
+        second[1] = dr_uv / (rasterStep * rasterStep);
+        second[2] = dr_vv / (rasterStep * rasterStep);
+    }
     return r + field.offset;
 }
 
@@ -158,13 +173,13 @@ void blobFoldDirection(double* u, double* v, double x, double y, double z) {
     }
 }
 
-void blobRadius(double* r, double* ru, double* rv, double u, double v) {
+void blobRadius(double* r, double* ru, double* rv, double u, double v, double* second) {
     if (!field.ready)
         buildField();
-    *r = evaluate(ru, rv, u, v);
+    *r = evaluate(ru, rv, u, v, second);
 }
 
-void blobFacePoint(Point3* p, Point3* pu, Point3* pv, double u, double v) {
+void blobRadialPoint(Point3* p, Point3* pu, Point3* pv, double u, double v) {
     double r, ru, rv;
     blobRadius(&r, &ru, &rv, u, v);
     double n2 = 1 + u * u + v * v, n = std::sqrt(n2), n3 = n2 * n;

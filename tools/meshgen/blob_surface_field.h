@@ -4,12 +4,17 @@
 
 #include "quad_surface.h"
 
-// Radius along the direction (1, u, v) for face coordinates |u|, |v| <= 1,
-// with its partial derivatives along u and v.
-void blobRadius(double* r, double* ru, double* rv, double u, double v);
+// Radius along the direction (1, u, v) for face coordinates |u|, |v| <= 1.1,
+// with its partial derivatives along u and v and, when second is given, its
+// second ones (uu, uv, vv).
+void blobRadius(double* r, double* ru, double* rv, double u, double v, double* second = nullptr);
 
-// The surface point seen from the origin along (1, u, v), and its partial
-// derivatives along u and v.
+// The point of the radius field along (1, u, v), and its partial derivatives.
+void blobRadialPoint(Point3* p, Point3* pu, Point3* pv, double u, double v);
+
+// The surface point of the face coordinates (u, v): the point of the radius
+// field moved sideways to undercut the walls (blob_surface_undercut.cpp),
+// and its partial derivatives along u and v.
 void blobFacePoint(Point3* p, Point3* pu, Point3* pv, double u, double v);
 
 // The face coordinates of an arbitrary direction (x, y, z), folded by the cube's

@@ -43,7 +43,7 @@ struct Lifted {
 
 Lifted surfacePoint(double u, double v) {
     Point3 p, pu, pv;
-    blobFacePoint(&p, &pu, &pv, u, v);
+    blobRadialPoint(&p, &pu, &pv, u, v);
     Point3 n{pu.y * pv.z - pu.z * pv.y, pu.z * pv.x - pu.x * pv.z, pu.x * pv.y - pu.y * pv.x};
     double scale = bendLength / std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
     return {p, {n.x * scale, n.y * scale, n.z * scale}};
