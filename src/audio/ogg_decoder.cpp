@@ -81,43 +81,51 @@ bool readPage(const OggDecoder* decoder, FILE* file, uint64_t at, Page* page) {
     return true;
 }
 
-// Walks the pages of the Vorbis stream whose first page is at start. Sets
-// *lastGranule to the granule position of its last page read; returns true,
-// with *next at its end and *nextRate, when its last page is followed at
-// once by the first page of another Vorbis stream within the section.
-bool findNextLink(const OggDecoder* decoder, uint64_t start, uint64_t* next,
-                  uint64_t* lastGranule, uint32_t* nextRate) {
-    *lastGranule = 0;
+// What the pages of one Vorbis stream in a file tell: where its last page
+// ends, its length, and whether another Vorbis stream follows at once.
+struct LinkPages {
+    bool endFound = false;  // its last page (end-of-stream flag) is within the section
+    uint64_t end = 0;       // the offset just after that page
+    uint64_t lastGranule = 0;
+    bool nextFound = false;  // the first page of another Vorbis stream starts at end
+    uint32_t nextRate = 0;
+};
+
+// Walks the pages of the Vorbis stream whose first page is at start.
+LinkPages walkLink(const OggDecoder* decoder, uint64_t start) {
+    LinkPages link;
     FILE* file = nullptr;
     if (!decoder->memory) {
         file = std::fopen(decoder->path.c_str(), "rb");
-        if (!file) return false;
+        if (!file) return link;
         std::setvbuf(file, nullptr, _IOFBF, fileBufferBytes);
     }
-    bool found = false;
     Page page;
     if (readPage(decoder, file, start, &page)) {
         const uint32_t serial = page.serial;
         uint64_t at = start;
         for (;;) {
-            if (page.serial == serial && page.granule != UINT64_MAX) *lastGranule = page.granule;
+            if (page.serial == serial && page.granule != UINT64_MAX) link.lastGranule = page.granule;
             at += page.bytes;
-            if (page.serial == serial && (page.flags & lastPageFlag)) break;
+            if (page.serial == serial && (page.flags & lastPageFlag)) {
+                link.endFound = true;
+                link.end = at;
+                break;
+            }
             if (!readPage(decoder, file, at, &page)) break;
         }
         // The next stream's first packet is its identification header:
         // packet type 1, "vorbis", version, channels, then the rate.
         uint8_t identification[16];
-        if (readPage(decoder, file, at, &page) && (page.flags & firstPageFlag) &&
+        if (link.endFound && readPage(decoder, file, at, &page) && (page.flags & firstPageFlag) &&
             readAt(decoder, file, page.bodyAt, identification, sizeof identification) &&
             std::memcmp(identification, "\x01vorbis", 7) == 0) {
-            *next = at;
-            *nextRate = static_cast<uint32_t>(little(identification + 12, 4));
-            found = true;
+            link.nextFound = true;
+            link.nextRate = static_cast<uint32_t>(little(identification + 12, 4));
         }
     }
     if (file) std::fclose(file);
-    return found;
+    return link;
 }
 
 // Frames a stream of the given length gives at the decoder's rate.
@@ -129,7 +137,12 @@ uint64_t framesAtOutputRate(uint64_t frames, uint32_t rate, uint32_t outputRate)
 // Opens the Vorbis stream at decoder->linkStart with stb_vorbis and sizes the
 // buffers for it; false, holding no stream, when it is not one we play.
 bool openLink(OggDecoder* decoder) {
-    uint64_t length = decoder->sectionEnd - decoder->linkStart;
+    // stb_vorbis would read on into the next stream's headers and fail
+    // there, so it is stopped at the stream's own end.
+    const LinkPages pages = walkLink(decoder, decoder->linkStart);
+    decoder->linkEnd = pages.endFound ? pages.end : decoder->sectionEnd;
+    decoder->nextLink = pages.nextFound;
+    uint64_t length = decoder->linkEnd - decoder->linkStart;
     // stb_vorbis addresses a file section with 31-bit offsets.
     if (length > INT_MAX) length = INT_MAX;
     stb_vorbis_alloc alloc{decoder->arena, arenaBytes};
@@ -205,17 +218,18 @@ bool finishOpen(OggDecoder* decoder, bool prescan) {
         stb_vorbis_get_error(decoder->vorbis);  // clears the error a failed scan leaves
         // A chained file: the last page holds only the last stream's length,
         // so every stream's pages are walked and their lengths added.
-        uint64_t start = decoder->linkStart, next = 0, granule = 0, total = 0;
-        uint32_t rate = decoder->sampleRate, nextRate = 0;
-        bool chained = false;
-        while (findNextLink(decoder, start, &next, &granule, &nextRate)) {
-            total += framesAtOutputRate(granule, rate, decoder->sampleRate);
-            chained = true;
-            start = next;
-            rate = nextRate;
+        if (decoder->nextLink) {
+            uint64_t start = decoder->linkStart, total = 0;
+            uint32_t rate = decoder->sampleRate;
+            for (;;) {
+                const LinkPages pages = walkLink(decoder, start);
+                total += framesAtOutputRate(pages.lastGranule, rate, decoder->sampleRate);
+                if (!pages.nextFound) break;
+                start = pages.end;
+                rate = pages.nextRate;
+            }
+            decoder->lengthFrames = total;
         }
-        if (chained)
-            decoder->lengthFrames = total + framesAtOutputRate(granule, rate, decoder->sampleRate);
     }
     return true;
 }
@@ -263,12 +277,10 @@ int convertRateEnd(OggDecoder* decoder) {
 
 // Opens the stream that follows the current one in a chained file.
 bool openNextLink(OggDecoder* decoder) {
-    uint64_t next = 0, granule = 0;
-    uint32_t rate = 0;
-    if (!findNextLink(decoder, decoder->linkStart, &next, &granule, &rate)) return false;
+    if (!decoder->nextLink) return false;
     stb_vorbis_close(decoder->vorbis);
     decoder->vorbis = nullptr;
-    decoder->linkStart = next;
+    decoder->linkStart = decoder->linkEnd;
     return openLink(decoder);
 }
 
@@ -277,19 +289,20 @@ bool openNextLink(OggDecoder* decoder) {
 bool decodeNextFrame(OggDecoder* decoder) {
     while (decoder->vorbis) {
         const bool converted = decoder->linkRate != decoder->sampleRate;
+        // stb_vorbis reads a file byte by byte and knows no end of a section:
+        // once it has read the whole stream it is not asked for more, and a
+        // frame that took bytes from past the stream's end is dropped.
+        const bool watchEnd = decoder->sectionCut || decoder->linkEnd < decoder->sectionEnd;
+        if (watchEnd &&
+            decoder->linkStart + stb_vorbis_get_file_offset(decoder->vorbis) >= decoder->linkEnd)
+            decoder->linkEnded = true;
         if (!decoder->linkEnded) {
             int16_t* into = converted ? decoder->input : decoder->frame;
             const int capacity = converted ? decoder->inputCapacity : decoder->frameCapacity;
             int got = stb_vorbis_get_frame_short_interleaved(decoder->vorbis, 2, into, capacity * 2);
-            // stb_vorbis reads a file byte by byte and knows no end of a
-            // section, so a frame that took bytes from past it is dropped and
-            // ends the music.
-            if (got > 0 && decoder->sectionCut &&
-                decoder->linkStart + stb_vorbis_get_file_offset(decoder->vorbis) >
-                    decoder->sectionEnd) {
-                decoder->linkEnded = true;
-                return false;
-            }
+            if (got > 0 && watchEnd &&
+                decoder->linkStart + stb_vorbis_get_file_offset(decoder->vorbis) > decoder->linkEnd)
+                got = 0;
             if (got > 0) {
                 decoder->frameFrames = converted ? convertRate(decoder, got) : got;
                 decoder->frameUsed = 0;

@@ -27,9 +27,12 @@ struct OggDecoder {
     uint64_t sectionEnd = 0;
     bool sectionCut = false;
 
-    // The stream now decoding: where its first page starts, its rate, and
-    // whether stb_vorbis has given its last frame.
+    // The stream now decoding: where its first page starts and its last
+    // ends, whether another follows, its rate, and whether stb_vorbis has
+    // given its last frame.
     uint64_t linkStart = 0;
+    uint64_t linkEnd = 0;
+    bool nextLink = false;
     uint32_t linkRate = 0;
     bool linkEnded = false;
     // A stream at another rate than sampleRate is decoded into input and
