@@ -78,7 +78,8 @@ bool readPage(const OggDecoder* decoder, FILE* file, uint64_t at, Page* page) {
     page->serial = static_cast<uint32_t>(little(header + 14, 4));
     page->bodyAt = at + pageHeaderBytes + segments;
     page->bytes = pageHeaderBytes + segments + body;
-    return true;
+    // Only whole pages count: a page cut by the end of the section is none.
+    return at + page->bytes <= decoder->sectionEnd;
 }
 
 // What the pages of one Vorbis stream in a file tell: where its last page
