@@ -19,6 +19,7 @@
 // without a device.
 bool audioOutputInit() { return true; }
 bool audioOutputOpen(MusicStream*, uint32_t, uint32_t) { return true; }
+void audioOutputClose() {}
 
 namespace {
 

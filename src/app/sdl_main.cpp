@@ -1,10 +1,13 @@
 // The Linux shell: one borderless window covering the screen, the OpenGL 4.0
 // context, the start-up work in its fixed order, then an event loop that never
-// waits and draws a frame whenever no event is pending.
+// waits and draws a frame whenever no event is pending. A start-up failure
+// prints one line naming the step and the library's own words, then exit 1.
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <initializer_list>
 
 #include "audio/music.h"
 #include "gl/gl_types.h"
@@ -19,6 +22,25 @@
 namespace {
 
 SDL_Window* mainWindow = nullptr;
+// Set while the shared code builds the shader programs: a failure there ends
+// the process through endProcess(1), which then names the step.
+bool buildingPrograms = false;
+
+// Only these drivers put a window on a screen; SDL falls back to others
+// ("offscreen", "dummy") when no display answers, and the show would then
+// play unseen.
+bool showsOnScreen(const char* driver) {
+    if (!driver) return false;
+    for (const char* visible : {"x11", "wayland", "kmsdrm"})
+        if (std::strcmp(driver, visible) == 0) return true;
+    return false;
+}
+
+// The one line a failed start prints, then exit 1.
+[[noreturn]] void refuseStart(const char* step, const char* detail) {
+    std::fprintf(stderr, "qorv: %s: %s\n", step, detail && *detail ? detail : "no reason given");
+    endProcess(1);
+}
 
 // Escape, or a close request from the window manager, ends the run.
 bool isQuitRequest(const SDL_Event& event) {
@@ -39,14 +61,28 @@ bool isQuitRequest(const SDL_Event& event) {
 void present() { SDL_GL_SwapWindow(mainWindow); }
 
 void endProcess(int code) {
-    // Nothing is released by the show: the process exit reclaims the window,
-    // the context and the audio device. exit() rather than _Exit() so that
-    // buffered output and tools layered over the process (tracers) finish.
+    if (code != 0 && buildingPrograms) {
+        buildingPrograms = false;
+        std::fprintf(stderr, "qorv: a shader program did not build: %s\n", sdlShaderBuildError());
+    }
+    // NOTE: exit() runs exit handlers (SDL's, a tracer's, LeakSanitizer's)
+    // that must not race the music thread or SDL's audio thread, so the music
+    // is stopped and both threads joined first. The window, the context and
+    // the GPU objects are left to the process exit. exit() rather than
+    // _Exit() so that buffered output and tools layered over the process
+    // (tracers) finish.
+    BASS_Free();
     std::exit(code);
 }
 
 int main(int, char**) {
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) endProcess(1);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) refuseStart("SDL video did not start", SDL_GetError());
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!showsOnScreen(driver)) {
+        std::fprintf(stderr, "qorv: no display to show the window on (SDL video driver \"%s\")\n",
+                     driver ? driver : "none");
+        endProcess(1);
+    }
 
     // The window: borderless, covering the display, raised and focused,
     // cursor hidden. A pixel format that cannot be had fails its creation.
@@ -55,13 +91,14 @@ int main(int, char**) {
                                   600,
                                   SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS |
                                       SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI);
-    if (!mainWindow) endProcess(1);
+    if (!mainWindow) refuseStart("the window could not be made", SDL_GetError());
     SDL_ShowCursor(SDL_DISABLE);
     SDL_RaiseWindow(mainWindow);
 
-    if (!sdlCreateContext(mainWindow)) endProcess(1);
+    if (!sdlCreateContext(mainWindow)) refuseStart("OpenGL 4.0 context refused", SDL_GetError());
     // Never call through a null entry: a driver that lacks one cannot show it.
-    if (!sdlLoadGlApi()) endProcess(1);
+    if (const char* missing = sdlMissingGlEntry())
+        refuseStart("OpenGL entry point missing", missing);
 
     // The projection's aspect and the viewport both come from the drawable
     // size in pixels once the window fills the screen (on HiDPI displays it
@@ -76,7 +113,9 @@ int main(int, char**) {
     sdlSetSwapInterval();
 
     setStartupMatrices();
+    buildingPrograms = true;
     buildShaderPrograms();
+    buildingPrograms = false;
     setStartupUniforms();
     uploadMeshes();
 

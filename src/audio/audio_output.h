@@ -17,3 +17,8 @@ bool audioOutputInit();
 // stream is buffered and asked to play. False when no device opens; the
 // stream then stays silent.
 bool audioOutputOpen(MusicStream* stream, uint32_t deviceRate, uint32_t streamRate);
+
+// Stops the output that audioOutputOpen opened and closes the device; when it
+// returns, the output's thread or callback no longer runs and never pulls from
+// the stream again. Called by streamDestroy, after the music thread has ended.
+void audioOutputClose();

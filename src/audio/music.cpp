@@ -12,6 +12,11 @@ namespace {
 
 // The show plays one stream; its handle is this constant.
 constexpr HSTREAM onlyStream = 1;
+// How long BASS_ChannelPlay waits for the output to take the first frames: the
+// first frame is drawn only after it returns, so music and picture start
+// together, but a device that never answers costs at most this much of the
+// show; the music joins later if it can.
+constexpr int playStartBoundMs = 500;
 
 bool initialised = false;
 uint32_t outputRate = 44100;
@@ -46,5 +51,16 @@ int BASS_ChannelPlay(uint32_t handle, int restart) {
     (void)restart;
     if (handle != onlyStream || !stream) return 0;
     streamPlay(stream);
+    // At once for a file that does not play.
+    streamWaitStarted(stream, playStartBoundMs);
+    return 1;
+}
+
+int BASS_Free() {
+    if (!initialised) return 0;
+    if (stream) streamDestroy(stream);
+    stream = nullptr;
+    musicStream = 0;
+    initialised = false;
     return 1;
 }

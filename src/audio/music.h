@@ -16,7 +16,13 @@ int BASS_Init(int device, uint32_t freq, uint32_t flags, void* window, const voi
 // Opens a stream on a file (mem false) from offset for length bytes (0: to the end).
 HSTREAM BASS_StreamCreateFile(int mem, const void* file, QWORD offset, QWORD length, uint32_t flags);
 
-// Starts the stream from its beginning; it then plays on without further calls.
+// Starts the stream from its beginning; it then plays on without further
+// calls. Returns once the output has taken the first frames, after at most
+// half a second.
 int BASS_ChannelPlay(uint32_t handle, int restart);
+
+// Stops the music and closes the output, waiting for the threads that play
+// it; BASS_Init may then start over.
+int BASS_Free();
 
 extern HSTREAM musicStream;

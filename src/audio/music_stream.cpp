@@ -36,6 +36,8 @@ struct MusicStream {
     std::atomic<bool> playRequested{false};
     std::atomic<bool> stopRequested{false};
     std::atomic<bool> decodeDone{false};
+    std::atomic<bool> outputOpened{false};   // audioOutputOpen succeeded
+    std::atomic<bool> outputStarted{false};  // the output has taken frames
     std::atomic<uint32_t> sampleRate{0};
     std::atomic<uint64_t> lengthFrames{0};
     int16_t block[blockFrames * 2];  // the music thread's decode buffer
@@ -84,6 +86,7 @@ void runMusicThread(MusicStream* stream) {
         setState(stream, StreamState::failed);
         return;
     }
+    stream->outputOpened.store(true);
     setState(stream, StreamState::playing);
 
     while (more && !stream->stopRequested.load()) {
@@ -114,9 +117,24 @@ MusicStream* streamCreate(const char* path, uint64_t offset, uint64_t length, bo
 
 void streamPlay(MusicStream* stream) { stream->playRequested.store(true); }
 
+bool streamWaitStarted(const MusicStream* stream, int maxMilliseconds) {
+    // Polled: the flag is set from the output's callback, which must never
+    // wait for a lock that this thread could hold.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMilliseconds);
+    for (;;) {
+        if (stream->outputStarted.load(std::memory_order_acquire)) return true;
+        if (streamState(stream) == StreamState::failed || streamDrained(stream)) return false;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(playWait);
+    }
+}
+
 int streamPull(MusicStream* stream, int16_t* frames, int count) {
     if (count <= 0) return 0;
-    return static_cast<int>(ringRead(&stream->ring, frames, static_cast<uint32_t>(count)));
+    int got = static_cast<int>(ringRead(&stream->ring, frames, static_cast<uint32_t>(count)));
+    if (got > 0 && !stream->outputStarted.load(std::memory_order_relaxed))
+        stream->outputStarted.store(true, std::memory_order_release);
+    return got;
 }
 
 bool streamDrained(const MusicStream* stream) {
@@ -134,6 +152,8 @@ uint64_t streamLengthFrames(const MusicStream* stream) { return stream->lengthFr
 void streamDestroy(MusicStream* stream) {
     stream->stopRequested.store(true);
     if (stream->thread.joinable()) stream->thread.join();
+    // The output may pull until it is closed, so the ring outlives it.
+    if (stream->outputOpened.load()) audioOutputClose();
     ringFree(&stream->ring);
     delete stream;
 }

@@ -1,6 +1,7 @@
 // A music stream: one file decoded a block at a time on a thread of its own
-// into a ring that the audio output drains. The caller's thread never waits:
-// opening, the pre-scan, decoding and the device all happen on that thread.
+// into a ring that the audio output drains. Opening, the pre-scan, decoding
+// and the device all happen on that thread; the caller's thread waits only in
+// streamWaitStarted, and only as long as it allows.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +25,11 @@ MusicStream* streamCreate(const char* path, uint64_t offset, uint64_t length, bo
 // Starts playback from the beginning of the file as soon as it is buffered.
 void streamPlay(MusicStream* stream);
 
+// After streamPlay: waits until the output has taken its first frames, the
+// stream has failed or ended, or maxMilliseconds have passed. True when the
+// output has taken frames.
+bool streamWaitStarted(const MusicStream* stream, int maxMilliseconds);
+
 // For the output: copies up to count interleaved stereo frames and returns how
 // many; fewer (down to 0) when the decoder is behind or has finished.
 int streamPull(MusicStream* stream, int16_t* frames, int count);
@@ -35,7 +41,6 @@ StreamState streamState(const MusicStream* stream);
 uint32_t streamSampleRate(const MusicStream* stream);   // 0 until opened
 uint64_t streamLengthFrames(const MusicStream* stream);  // 0 when not pre-scanned
 
-// Stops the music thread, waits for it and frees the stream; the output must
-// no longer pull from it. The show never calls this: its stream lives until
-// the process ends.
+// Stops the music thread and waits for it, closes the output if the stream
+// opened it (which waits for the output's own thread), then frees the stream.
 void streamDestroy(MusicStream* stream);

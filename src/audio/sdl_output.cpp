@@ -16,6 +16,7 @@ constexpr int deviceFrames = 1024;
 constexpr int bytesPerFrame = 2 * sizeof(int16_t);
 
 struct SdlOutput {
+    SDL_AudioDeviceID device;
     MusicStream* stream;
     SDL_AudioStream* converter;  // null when the file's rate is the device's
     bool flushed;                // the converter has been given the stream's end
@@ -92,6 +93,16 @@ bool audioOutputOpen(MusicStream* stream, uint32_t deviceRate, uint32_t streamRa
         output.converter = nullptr;
         return false;
     }
+    output.device = device;
     SDL_PauseAudioDevice(device, 0);
     return true;
+}
+
+void audioOutputClose() {
+    // Waits for SDL's audio thread to end, so the callback is done for good.
+    SDL_CloseAudioDevice(output.device);
+    output.device = 0;
+    if (output.converter) SDL_FreeAudioStream(output.converter);
+    output.converter = nullptr;
+    output.stream = nullptr;
 }

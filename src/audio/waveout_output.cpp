@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "audio/audio_output.h"
@@ -22,6 +23,8 @@ constexpr DWORD feedTimeoutMs = 100;
 struct WaveOutput {
     HWAVEOUT device;
     HANDLE bufferDone;  // set by the driver each time a buffer has played
+    HANDLE feeder;
+    std::atomic<bool> stopping;
     MusicStream* stream;
     WAVEHDR headers[bufferCount];
     int16_t samples[bufferCount][bufferFrames * 2];
@@ -46,6 +49,7 @@ DWORD WINAPI feedWaveOut(void*) {
     for (int i = 0; i < bufferCount; ++i) queued[i] = queueBuffer(i);
     for (;;) {
         WaitForSingleObject(output.bufferDone, feedTimeoutMs);
+        if (output.stopping.load()) return 0;
         bool anyQueued = false;
         for (int i = 0; i < bufferCount; ++i) {
             if (queued[i] && (output.headers[i].dwFlags & WHDR_DONE)) queued[i] = queueBuffer(i);
@@ -68,6 +72,7 @@ bool audioOutputOpen(MusicStream* stream, uint32_t deviceRate, uint32_t streamRa
     // not needed here.
     (void)deviceRate;
     output.stream = stream;
+    output.stopping.store(false);
     output.bufferDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     if (!output.bufferDone) return false;
 
@@ -93,8 +98,20 @@ bool audioOutputOpen(MusicStream* stream, uint32_t deviceRate, uint32_t streamRa
         if (waveOutPrepareHeader(output.device, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
             return false;
     }
-    HANDLE feeder = CreateThread(nullptr, 0, feedWaveOut, nullptr, 0, nullptr);
-    if (!feeder) return false;
-    CloseHandle(feeder);
-    return true;
+    output.feeder = CreateThread(nullptr, 0, feedWaveOut, nullptr, 0, nullptr);
+    return output.feeder != nullptr;
+}
+
+void audioOutputClose() {
+    output.stopping.store(true);
+    SetEvent(output.bufferDone);
+    WaitForSingleObject(output.feeder, INFINITE);
+    CloseHandle(output.feeder);
+    // Returns every queued buffer, so none is in use when it is unprepared.
+    waveOutReset(output.device);
+    for (WAVEHDR& header : output.headers)
+        waveOutUnprepareHeader(output.device, &header, sizeof(WAVEHDR));
+    waveOutClose(output.device);
+    CloseHandle(output.bufferDone);
+    output.stream = nullptr;
 }

@@ -11,8 +11,14 @@ void sdlRequestPixelFormat();
 // Creates the context on the window and makes it current; null on failure.
 SDL_GLContext sdlCreateContext(SDL_Window* window);
 
-// Fills glApi through SDL_GL_GetProcAddress; false when an entry is missing.
-bool sdlLoadGlApi();
+// Fills glApi through SDL_GL_GetProcAddress; returns the name of the first
+// entry the driver lacks, or null when every one is there.
+const char* sdlMissingGlEntry();
+
+// After a shader program failed to build: the first line of the info log of
+// the shader that did not compile or the program that did not link, for the
+// one line the shell prints.
+const char* sdlShaderBuildError();
 
 // Swap interval 1: each presentation waits for one vertical blank.
 void sdlSetSwapInterval();

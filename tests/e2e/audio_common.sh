@@ -10,12 +10,20 @@ probe="$2"
 work=$(mktemp -d)
 trap 'chmod -R u+rwX "$work" 2>/dev/null; rm -rf "$work"' EXIT
 
-# make_music FILE: 0.3 s of 660 Hz then 1.2 s of 440 Hz in the left channel
-# only, at 48 kHz, so the output also goes through the rate conversion.
+# make_music FILE [chained]: 0.3 s of 660 Hz then 1.2 s of 440 Hz in the left
+# channel only, at 48 kHz, so the output also goes through the rate
+# conversion. Chained: the two parts as two Ogg Vorbis streams one after the
+# other, the second at 22.05 kHz.
 make_music() {
   sox -n -r 48000 -c 1 "$work/a.wav" synth 0.3 sine 660 gain -6 &&
-    sox -n -r 48000 -c 1 "$work/b.wav" synth 1.2 sine 440 gain -6 &&
+    sox -n -r 48000 -c 1 "$work/b.wav" synth 1.2 sine 440 gain -6 || fail "cannot make $1"
+  if [ "${2:-}" = chained ]; then
+    sox "$work/a.wav" -C 4 "$work/a.ogg" remix 1 0 &&
+      sox "$work/b.wav" -r 22050 -C 4 "$work/b.ogg" remix 1 0 &&
+      cat "$work/a.ogg" "$work/b.ogg" >"$1" || fail "cannot make $1"
+  else
     sox "$work/a.wav" "$work/b.wav" -C 4 "$1" remix 1 0 || fail "cannot make $1"
+  fi
 }
 
 # run_until_escape DIR SECONDS [VAR=value...]: runs the show in DIR with its

@@ -2,6 +2,7 @@
 // input: lengths, frequency, channel order, file sections, block sizes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -136,6 +137,77 @@ TEST(AudioDecode, FileSectionsAndMemoryDecodeTheSameStream) {
     EXPECT_EQ(decoder.lengthFrames, whole.size() / 2);
     EXPECT_EQ(decodeAll(&decoder, 333), whole);
     oggClose(&decoder);
+}
+
+// Streams one after another in one file (as concatenation makes them) play
+// whole and in order: each at the first stream's rate, whatever its own rate,
+// with its own channels; the pre-scan counts them all; memory, file and a
+// section that ends after the first stream agree.
+TEST(AudioDecode, ChainedStreamsPlayOneAfterAnother) {
+    struct Link {
+        const char* name;
+        bool leftOnly;
+    };
+    struct Chain {
+        const char* name;
+        uint32_t rate;
+        int channels;
+        std::vector<Link> links;
+    };
+    const Chain chains[] = {
+        {"chained_44100.ogg", 44100, 2, {{"tone_stereo_44100.ogg", false}, {"tone_mono_48000.ogg", false}}},
+        {"chained_48000.ogg",
+         48000,
+         2,
+         {{"tone_stereo_48000.ogg", false},
+          {"tone_left_44100.ogg", true},
+          {"tone_stereo_48000.ogg", false}}},
+    };
+    for (const Chain& chain : chains) {
+        SCOPED_TRACE(chain.name);
+        OggDecoder decoder;
+        ASSERT_TRUE(oggOpenFile(&decoder, samplePath(chain.name).c_str(), 0, 0, true));
+        EXPECT_EQ(decoder.sampleRate, chain.rate);
+        EXPECT_EQ(decoder.channels, chain.channels);
+        std::vector<int16_t> frames = decodeAll(&decoder, 4096);
+        oggClose(&decoder);
+        // Every tone lasts 1.5 s, which is a whole number of frames at both rates.
+        const size_t linkFrames = static_cast<size_t>(toneSeconds * chain.rate);
+        ASSERT_EQ(frames.size() / 2, linkFrames * chain.links.size());
+
+        for (size_t j = 0; j < chain.links.size(); ++j) {
+            SCOPED_TRACE(chain.links[j].name);
+            // A stream played at its own rate would be off by 48/44.1.
+            size_t first = j * linkFrames + chain.rate / 4, count = chain.rate;
+            EXPECT_NEAR(channelFrequency(frames, 0, first, count, chain.rate), toneHz, 0.5);
+            EXPECT_NEAR(channelRms(frames, 0, first, count), toneRms, toneRms * 0.05);
+            if (chain.links[j].leftOnly)
+                EXPECT_LT(channelRms(frames, 1, first, count), toneRms * 0.01);
+            else
+                EXPECT_NEAR(channelRms(frames, 1, first, count), toneRms, toneRms * 0.05);
+        }
+
+        // The first stream is exactly that file alone, and a section that
+        // ends with it holds nothing more.
+        const std::string firstName = samplePath(chain.links[0].name);
+        ASSERT_TRUE(oggOpenFile(&decoder, firstName.c_str(), 0, 0, false));
+        std::vector<int16_t> alone = decodeAll(&decoder, 4096);
+        oggClose(&decoder);
+        EXPECT_TRUE(std::equal(alone.begin(), alone.end(), frames.begin()));
+        ASSERT_TRUE(oggOpenFile(&decoder, samplePath(chain.name).c_str(), 0,
+                                readBytes(firstName).size(), false));
+        EXPECT_EQ(decodeAll(&decoder, 4096), alone);
+        oggClose(&decoder);
+
+        std::vector<uint8_t> bytes = readBytes(samplePath(chain.name));
+        ASSERT_TRUE(oggOpenMemory(&decoder, bytes.data(), bytes.size(), true));
+        EXPECT_EQ(decoder.lengthFrames, frames.size() / 2);
+        EXPECT_EQ(decodeAll(&decoder, 333), frames);
+        oggClose(&decoder);
+        ASSERT_TRUE(oggOpenFile(&decoder, samplePath(chain.name).c_str(), 0, 0, true));
+        EXPECT_EQ(decoder.lengthFrames, frames.size() / 2);
+        oggClose(&decoder);
+    }
 }
 
 TEST(AudioDecode, UnplayableFilesAreRefused) {

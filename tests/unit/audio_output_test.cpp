@@ -1,7 +1,8 @@
 // The platform's own output (SDL2 audio on Linux, waveOut on Windows) with a
-// real stream: it opens once playback is asked for and pulls the whole file
-// at the pace of playback, not faster. Run with a device that plays into
-// nothing (SDL's dummy driver, in real time; ALSA's null device under Wine).
+// real stream: it opens once playback is asked for, takes its first frames,
+// pulls the whole file at the pace of playback, not faster, and closes when
+// the stream is destroyed. Run with a device that plays into nothing (SDL's
+// dummy driver, in real time; ALSA's null device under Wine).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -20,16 +21,16 @@ TEST(AudioOutput, PlaysAStreamToItsEndAtPlaybackSpeed) {
     MusicStream* stream =
         streamCreate("audio_samples/tone_stereo_48000.ogg", 0, 0, true, 44100);
     streamPlay(stream);
-    Clock::time_point deadline = Clock::now() + std::chrono::seconds(10);
-    while ((streamState(stream) == StreamState::opening ||
-            streamState(stream) == StreamState::ready) &&
-           Clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    if (streamState(stream) == StreamState::failed) GTEST_SKIP() << "no audio device opens here";
+    const bool started = streamWaitStarted(stream, 10000);
+    if (streamState(stream) == StreamState::failed) {
+        streamDestroy(stream);
+        GTEST_SKIP() << "no audio device opens here";
+    }
     ASSERT_EQ(streamState(stream), StreamState::playing);
+    EXPECT_TRUE(started);
 
     Clock::time_point start = Clock::now();
-    deadline = start + std::chrono::seconds(20);
+    Clock::time_point deadline = start + std::chrono::seconds(20);
     while (!streamDrained(stream) && Clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -43,7 +44,8 @@ TEST(AudioOutput, PlaysAStreamToItsEndAtPlaybackSpeed) {
     // plays, so taking the 1.5 s file in much less means it was not paced.
     EXPECT_GT(seconds, 1.0);
 #endif
-    // The stream stays with the output, which plays silence from here on.
+    // Closing joins the output's thread: nothing pulls from the stream after.
+    streamDestroy(stream);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
-// The music stream and the three calls, with an output of the test's own in
+// The music stream and the music calls, with an output of the test's own in
 // place of the platform's: playback starts only when asked, from the file's
 // beginning, gives exactly the decoded frames, and every bad input or missing
-// device ends in silence without the output ever being opened.
+// device ends in silence without the output ever being opened. The play call
+// returns once the output has taken frames, or after its bound; everything
+// started is stopped and joined again.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -19,6 +21,7 @@
 namespace {
 std::atomic<bool> deviceAvailable{true};
 std::atomic<int> outputOpens{0};
+std::atomic<int> outputCloses{0};
 std::atomic<MusicStream*> openedStream{nullptr};
 std::atomic<uint32_t> openedDeviceRate{0}, openedStreamRate{0};
 }  // namespace
@@ -32,6 +35,8 @@ bool audioOutputOpen(MusicStream* stream, uint32_t deviceRate, uint32_t streamRa
     openedStreamRate = streamRate;
     return deviceAvailable.load();
 }
+
+void audioOutputClose() { ++outputCloses; }
 
 namespace {
 
@@ -69,6 +74,7 @@ std::vector<int16_t> decodeFile(const std::string& name) {
 void resetOutput(bool available) {
     deviceAvailable = available;
     outputOpens = 0;
+    outputCloses = 0;
     openedStream = nullptr;
 }
 
@@ -77,7 +83,8 @@ TEST(MusicStream, PlaysTheWholeFileFromItsStartOnceAsked) {
         const char* name;
         uint32_t rate;
     };
-    for (Case c : {Case{"long.ogg", 44100}, Case{"tone_left_48000.ogg", 48000}}) {
+    for (Case c : {Case{"long.ogg", 44100}, Case{"tone_left_48000.ogg", 48000},
+                   Case{"chained_48000.ogg", 48000}}) {
         SCOPED_TRACE(c.name);
         resetOutput(true);
         MusicStream* stream = streamCreate(samplePath(c.name).c_str(), 0, 0, true, 44100);
@@ -104,6 +111,7 @@ TEST(MusicStream, PlaysTheWholeFileFromItsStartOnceAsked) {
         EXPECT_EQ(streamPull(stream, after, 64), 0);
         EXPECT_TRUE(streamDrained(stream));
         streamDestroy(stream);
+        EXPECT_EQ(outputCloses.load(), 1);
     }
 }
 
@@ -129,6 +137,7 @@ TEST(MusicStream, BadInputsNeverOpenTheOutput) {
         int16_t frames[2 * 16];
         EXPECT_EQ(streamPull(stream, frames, 16), 0);
         streamDestroy(stream);
+        EXPECT_EQ(outputCloses.load(), 0);
     }
 }
 
@@ -151,6 +160,7 @@ TEST(MusicStream, NoDeviceMeansSilence) {
     ASSERT_TRUE(waitFor([&] { return streamState(stream) == StreamState::failed; }));
     EXPECT_EQ(outputOpens.load(), 1);
     streamDestroy(stream);
+    EXPECT_EQ(outputCloses.load(), 0);  // it never opened
 }
 
 TEST(MusicStream, StreamsNeverPlayedStopCleanly) {
@@ -183,12 +193,65 @@ TEST(MusicCalls, TheThreeCallsStartTheStream) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(outputOpens.load(), 0);
     EXPECT_EQ(BASS_ChannelPlay(musicStream + 1, 0), 0);
+
+    // A device that takes its first frames a while after it opens: the play
+    // call returns only once it has.
+    std::vector<int16_t> played;
+    std::thread device([&played] {
+        if (!waitFor([] { return openedStream.load() != nullptr; })) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        played = pullAll(openedStream.load());
+    });
     EXPECT_EQ(BASS_ChannelPlay(musicStream, 0), 1);
-    ASSERT_TRUE(waitFor([] { return outputOpens.load() == 1; }));
+    MusicStream* opened = openedStream.load();
+    EXPECT_TRUE(opened && streamWaitStarted(opened, 0));
+    device.join();
+    EXPECT_EQ(outputOpens.load(), 1);
     EXPECT_EQ(openedDeviceRate.load(), 44100u);
     EXPECT_EQ(openedStreamRate.load(), 48000u);
-    std::vector<int16_t> played = pullAll(openedStream.load());
     EXPECT_EQ(played, decodeFile("tone_stereo_48000.ogg"));
+
+    // BASS_Free stops the music thread and closes the output, after which
+    // the calls start over.
+    EXPECT_EQ(BASS_Free(), 1);
+    EXPECT_EQ(outputCloses.load(), 1);
+    EXPECT_EQ(BASS_Free(), 0);
+    EXPECT_EQ(BASS_ChannelPlay(musicStream, 0), 0);
+}
+
+double secondsOfPlay() {
+    auto start = std::chrono::steady_clock::now();
+    BASS_ChannelPlay(musicStream, 0);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A device that opens and never takes a frame holds the play call for its
+// whole bound of half a second, no more; a file that does not play and a
+// device that does not open let it return at once, that is well within it.
+TEST(MusicCalls, PlayWaitsForTheDeviceAtMostHalfASecond) {
+    struct Case {
+        const char* name;
+        bool device;
+        bool waits;
+    };
+    for (Case c : {Case{"long.ogg", true, true}, Case{"missing.ogg", true, false},
+                   Case{"random.ogg", true, false}, Case{"long.ogg", false, false}}) {
+        SCOPED_TRACE(c.name);
+        resetOutput(c.device);
+        ASSERT_EQ(BASS_Init(-1, 44100, 0, nullptr, nullptr), 1);
+        musicStream =
+            BASS_StreamCreateFile(0, samplePath(c.name).c_str(), 0, 0, BASS_STREAM_PRESCAN);
+        double seconds = secondsOfPlay();
+        if (c.waits) {
+            EXPECT_GE(seconds, 0.5);
+            EXPECT_LT(seconds, 5.0);
+            EXPECT_EQ(outputOpens.load(), 1);
+        } else {
+            EXPECT_LT(seconds, 0.45);
+        }
+        EXPECT_EQ(BASS_Free(), 1);
+        EXPECT_EQ(outputCloses.load(), c.waits ? 1 : 0);
+    }
 }
 
 }  // namespace

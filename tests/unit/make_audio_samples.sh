@@ -30,6 +30,11 @@ oggenc -Q -q 4 -o square_44100.ogg square.wav
 sox -R -n -r 44100 -c 2 -b 16 long.wav synth 6 sine 440 gain -6
 oggenc -Q -q 4 -o long.ogg long.wav
 
+# Chained files, as concatenation makes them: each stream plays in turn at its
+# own rate and channel count, converted to the first one's rate.
+cat tone_stereo_44100.ogg tone_mono_48000.ogg > chained_44100.ogg
+cat tone_stereo_48000.ogg tone_left_44100.ogg tone_stereo_48000.ogg > chained_48000.ogg
+
 # Bad inputs.
 : > empty.ogg
 size=$(wc -c < long.ogg)
