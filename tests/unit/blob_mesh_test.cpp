@@ -499,8 +499,8 @@ TEST(BlobMesh, UndercutWallsWithoutSelfIntersection) {
         if (meshDot(triangleAreaVector(m, t), centroid) < 0)
             ++facing;
     }
-    // Measured: 7.6 %.
-    EXPECT_GE(double(facing) / count, 0.075);
+    // Measured: 9.3 %.
+    EXPECT_GE(double(facing) / count, 0.08);
     EXPECT_LE(double(facing) / count, 0.12);
     EXPECT_EQ(selfIntersections(m, 0.03), 0u);
 }
@@ -565,14 +565,15 @@ TEST(BlobMesh, TriangleEdgeLengths) {
             ++inRange;
     }
     // One grid per face cannot crowd into every pit wall at once (that takes
-    // extra lines that end inside the face), and the leaning walls shorten
-    // edges where they fold: measured, edges run from 0.0023 to 0.094, 0.028
-    // on average, and about one in twenty-four lies outside 0.004 to 0.056,
-    // most of them across the band pits' walls.
-    EXPECT_GE(shortest, 0.002);
-    EXPECT_LE(longest, 0.095);
+    // extra lines that end inside the face), and crowding onto the tight
+    // bends where the walls fold over shortens edges there: measured, edges
+    // run from 0.0012 to 0.092, 0.028 on average, and about one in twenty-six
+    // lies outside 0.004 to 0.056, nearly all of them too long, quad sides
+    // along the walls.
+    EXPECT_GE(shortest, 0.001);
+    EXPECT_LE(longest, 0.093);
     EXPECT_NEAR(sum / m.indexCount, 0.028, 0.001);
-    EXPECT_GE(double(inRange) / m.indexCount, 0.955);
+    EXPECT_GE(double(inRange) / m.indexCount, 0.96);
 }
 
 // Each quad's centre point against its four corners: it lies near their
@@ -622,17 +623,17 @@ TEST(BlobMesh, CentresAgreeWithTheirCorners) {
     EXPECT_LE(angles.size(), 152000u);
     std::sort(angles.begin(), angles.end());
     std::sort(offsets.begin(), offsets.end());
-    // Measured: centres within 0.003 of their corners' mean for 97.3 % of the
-    // quads and within 0.0076 for all (the rest lie on the leaning walls'
-    // folds, which the grid does not crowd onto); normals 1.2 degrees apart
-    // at the median, 8.9 at the 99th percentile, 17.9 at most (a
-    // grid that crowds onto the walls alone: 31 and 43).
+    // Measured: centres within 0.003 of their corners' mean for 98.1 % of the
+    // quads and within 0.0077 for all (the rest lie on the leaning walls'
+    // folds); normals 1.5 degrees apart at the median, 11.8 at the 99th
+    // percentile, 20.0 at most (a grid that crowds onto the walls alone: 31
+    // and 43).
     size_t near = size_t(std::upper_bound(offsets.begin(), offsets.end(), 0.003) - offsets.begin());
-    EXPECT_GE(double(near) / offsets.size(), 0.97);
+    EXPECT_GE(double(near) / offsets.size(), 0.98);
     EXPECT_LE(offsets.back(), 0.008);
-    EXPECT_LE(angles[angles.size() / 2], 1.5);
-    EXPECT_LE(angles[angles.size() * 99 / 100], 10.0);
-    EXPECT_LE(angles.back(), 20.0);
+    EXPECT_LE(angles[angles.size() / 2], 1.6);
+    EXPECT_LE(angles[angles.size() * 99 / 100], 12.0);
+    EXPECT_LE(angles.back(), 20.5);
 }
 
 } // namespace
