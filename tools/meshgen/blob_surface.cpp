@@ -151,13 +151,13 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
             // when n is even.
             std::vector<bool> need(n, false);
             for (int a = 1; a + 1 < n; ++a) {
-                uint32_t c0 = at(a, b), c1 = at(a + 1, b + 2);
-                double acrossLow = std::fabs(transposed ? u[c0] : v[c0]);
-                double acrossHigh = std::fabs(transposed ? u[c1] : v[c1]);
-                double alongLow = std::fabs(transposed ? v[c0] : u[c0]);
-                double alongHigh = std::fabs(transposed ? v[c1] : u[c1]);
-                double across = std::min(acrossLow, acrossHigh);
-                double along = std::max(alongLow, alongHigh);
+                // Over the pair's four outer corners, so that mirror images
+                // decide alike.
+                double across = 2, along = 0;
+                for (uint32_t c : {at(a, b), at(a + 1, b), at(a, b + 2), at(a + 1, b + 2)}) {
+                    across = std::min(across, std::fabs(transposed ? gridU[c] : gridV[c]));
+                    along = std::max(along, std::fabs(transposed ? gridV[c] : gridU[c]));
+                }
                 if (across < 0.5 || across < along + 0.05)
                     continue;
                 double longest =
@@ -212,8 +212,8 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
         }
         // The forks' meeting points move a third of the way into the run.
         for (auto [from, to] : moves) {
-            u[from] += (u[to] - u[from]) / 3;
-            v[from] += (v[to] - v[from]) / 3;
+            u[from] = gridU[from] + (gridU[to] - gridU[from]) / 3;
+            v[from] = gridV[from] + (gridV[to] - gridV[from]) / 3;
             Point3 pu, pv;
             blobFacePoint(&out->points[from], &pu, &pv, u[from], v[from]);
         }
