@@ -178,16 +178,3 @@ void blobRadius(double* r, double* ru, double* rv, double u, double v, double* s
         buildField();
     *r = evaluate(ru, rv, u, v, second);
 }
-
-void blobRadialPoint(Point3* p, Point3* pu, Point3* pv, double u, double v) {
-    double r, ru, rv;
-    blobRadius(&r, &ru, &rv, u, v);
-    double n2 = 1 + u * u + v * v, n = std::sqrt(n2), n3 = n2 * n;
-    // Unit direction d = (1, u, v) / n and its derivatives.
-    Point3 d{1 / n, u / n, v / n};
-    Point3 du{-u / n3, 1 / n - u * u / n3, -u * v / n3};
-    Point3 dv{-v / n3, -u * v / n3, 1 / n - v * v / n3};
-    *p = {r * d.x, r * d.y, r * d.z};
-    *pu = {ru * d.x + r * du.x, ru * d.y + r * du.y, ru * d.z + r * du.z};
-    *pv = {rv * d.x + r * dv.x, rv * d.y + r * dv.y, rv * d.z + r * dv.z};
-}

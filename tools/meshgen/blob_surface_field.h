@@ -9,9 +9,6 @@
 // second ones (uu, uv, vv).
 void blobRadius(double* r, double* ru, double* rv, double u, double v, double* second = nullptr);
 
-// The point of the radius field along (1, u, v), and its partial derivatives.
-void blobRadialPoint(Point3* p, Point3* pu, Point3* pv, double u, double v);
-
 // The surface point of the face coordinates (u, v): the point of the radius
 // field moved sideways to undercut the walls (blob_surface_undercut.cpp),
 // and its partial derivatives along u and v.

@@ -1,5 +1,7 @@
 // The blob's face grid: a cube-sphere grid whose points slide over the
-// surface so that quads stay even in size over the deep relief.
+// surface so that quads stay even in size over the deep relief. It follows
+// the leaning surface itself, so lines also crowd onto the tight bends where
+// a wall folds over its foot.
 //
 // Displacing a plain grid radially would stretch quads many times over on the
 // steep walls of the pits and the bands. Instead the grid is relaxed in face
@@ -32,7 +34,7 @@ constexpr double pi = 3.14159265358979323846;
 // across which the normal turns by a radian weighs as this much extra length
 // (about three mean edges). Larger values calm the shading further but pull
 // lines off the walls, whose edges grow longer.
-constexpr double bendLength = 0.08;
+constexpr double bendLength = 0.07;
 
 // A grid point lifted into six dimensions: its place on the surface, and its
 // unit normal scaled by bendLength. Distances between lifted points grow on
@@ -43,7 +45,7 @@ struct Lifted {
 
 Lifted surfacePoint(double u, double v) {
     Point3 p, pu, pv;
-    blobRadialPoint(&p, &pu, &pv, u, v);
+    blobFacePoint(&p, &pu, &pv, u, v);
     Point3 n{pu.y * pv.z - pu.z * pv.y, pu.z * pv.x - pu.x * pv.z, pu.x * pv.y - pu.y * pv.x};
     double scale = bendLength / std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
     return {p, {n.x * scale, n.y * scale, n.z * scale}};

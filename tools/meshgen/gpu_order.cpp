@@ -15,7 +15,21 @@ void buildGpuMesh(TriangleMesh* out, const QuadSurface& surface) {
     // as one to the quad's place in the bands.
     triangulateQuadSurface(out, surface);
     std::vector<uint32_t> order;
-    orderQuadsInBands(&order, surface, gpuBandWidth);
+    if (surface.gridQuads.empty()) {
+        orderQuadsInBands(&order, surface, gpuBandWidth);
+    } else {
+        // Bands over the regular grid, each grid quad's pieces in its place:
+        // pieces would break the bands' rows wherever a cut line ends.
+        QuadSurface grid;
+        grid.quads = surface.gridQuads;
+        std::vector<uint32_t> gridOrder;
+        orderQuadsInBands(&gridOrder, grid, gpuBandWidth);
+        std::vector<uint32_t> first(surface.gridQuads.size() + 1, 0);
+        for (uint32_t g : surface.gridQuadOf) ++first[g + 1];
+        for (size_t g = 0; g < surface.gridQuads.size(); ++g) first[g + 1] += first[g];
+        for (uint32_t g : gridOrder)
+            for (uint32_t q = first[g]; q < first[g + 1]; ++q) order.push_back(q);
+    }
     std::vector<uint32_t> banded;
     banded.reserve(out->indices.size());
     for (uint32_t q : order)
