@@ -12,6 +12,7 @@
 // folded back); a cubic B-spline over the raster gives the field and its
 // derivatives.
 #include "blob_surface_field.h"
+#include "bspline.h"
 
 #include "blob_surface_sketch.h"
 
@@ -81,24 +82,6 @@ void blur(std::vector<double>* raster) {
             }
         raster->swap(tmp);
     }
-}
-
-// Uniform cubic B-spline weights of the four samples around t in [0, 1), and
-// their derivatives.
-void bspline(double w[4], double dw[4], double ddw[4], double t) {
-    double s = 1 - t;
-    ddw[0] = s;
-    ddw[1] = 3 * t - 2;
-    ddw[2] = 1 - 3 * t;
-    ddw[3] = t;
-    w[0] = s * s * s / 6;
-    w[1] = (3 * t * t * t - 6 * t * t + 4) / 6;
-    w[2] = (-3 * t * t * t + 3 * t * t + 3 * t + 1) / 6;
-    w[3] = t * t * t / 6;
-    dw[0] = -s * s / 2;
-    dw[1] = (3 * t * t - 4 * t) / 2;
-    dw[2] = (-3 * t * t + 2 * t + 1) / 2;
-    dw[3] = t * t / 2;
 }
 
 // The field at (u, v) with its first derivatives and, when second is given,

@@ -17,6 +17,7 @@
 // - the cube's mirror planes: past one lies the point's own mirror image.
 // Each bound enters as a smooth minimum, so the shift stays smooth.
 #include "blob_surface_field.h"
+#include "bspline.h"
 
 #include <algorithm>
 #include <cmath>
@@ -237,26 +238,14 @@ void buildRaster() {
     raster.ready = true;
 }
 
-void bspline(double w[4], double dw[4], double t) {
-    double s = 1 - t;
-    w[0] = s * s * s / 6;
-    w[1] = (3 * t * t * t - 6 * t * t + 4) / 6;
-    w[2] = (-3 * t * t * t + 3 * t * t + 3 * t + 1) / 6;
-    w[3] = t * t * t / 6;
-    dw[0] = -s * s / 2;
-    dw[1] = (3 * t * t - 4 * t) / 2;
-    dw[2] = (-3 * t * t + 2 * t + 1) / 2;
-    dw[3] = t * t / 2;
-}
-
 // Value and derivatives along u and v of one tabulated offset at (u, v).
 void sampleRaster(double out[3], const std::vector<double>& table, double u, double v) {
     double fu = u / rasterStep + rasterHalf, fv = v / rasterStep + rasterHalf;
     int i = std::clamp(int(std::floor(fu)), 1, rasterSide - 3);
     int j = std::clamp(int(std::floor(fv)), 1, rasterSide - 3);
-    double wu[4], dwu[4], wv[4], dwv[4];
-    bspline(wu, dwu, fu - i);
-    bspline(wv, dwv, fv - j);
+    double wu[4], dwu[4], ddwu[4], wv[4], dwv[4], ddwv[4];
+    bspline(wu, dwu, ddwu, fu - i);
+    bspline(wv, dwv, ddwv, fv - j);
     out[0] = out[1] = out[2] = 0;
     for (int a = 0; a < 4; ++a) {
         const double* row = &table[size_t(i - 1 + a) * rasterSide + (j - 1)];
