@@ -245,6 +245,18 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
         }
 }
 
+// A point of the face's eighth 0 <= u <= v carried to its image: across the
+// diagonal (swap), then across the mid-lines (flip).
+Point3 mirrorFromEighth(Point3 p, bool swap, bool flipU, bool flipV) {
+    if (swap)
+        p = {p.x, p.z, p.y};
+    if (flipU)
+        p.y = -p.y;
+    if (flipV)
+        p.z = -p.z;
+    return p;
+}
+
 } // namespace
 
 void buildBlobSurface(QuadSurface* out) {
@@ -277,13 +289,7 @@ void buildBlobSurface(QuadSurface* out) {
                 p.x = p.y = p.z = (p.x + p.y + p.z) / 3;
             else if (hi == n)
                 p.z = p.x = (p.x + p.z) / 2;
-            if (swap)
-                p = {p.x, p.z, p.y};
-            if (flipU)
-                p.y = -p.y;
-            if (flipV)
-                p.z = -p.z;
-            facePoint[i * side + j] = p;
+            facePoint[i * side + j] = mirrorFromEighth(p, swap, flipU, flipV);
             double fu = swap ? v : u, fv = swap ? u : v;
             faceU[i * side + j] = flipU ? -fu : fu;
             faceV[i * side + j] = flipV ? -fv : fv;
@@ -310,13 +316,7 @@ void buildBlobSurface(QuadSurface* out) {
             Point3 centre = quadCentre(u, v, p);
             if (lo == hi)
                 centre.y = centre.z = (centre.y + centre.z) / 2;
-            if (swap)
-                centre = {centre.x, centre.z, centre.y};
-            if (flipU)
-                centre.y = -centre.y;
-            if (flipV)
-                centre.z = -centre.z;
-            faceCentre[i * n + j] = centre;
+            faceCentre[i * n + j] = mirrorFromEighth(centre, swap, flipU, flipV);
         }
 
     FaceMesh mesh;

@@ -87,36 +87,16 @@ void blur(std::vector<double>* raster) {
 // The field at (u, v) with its first derivatives and, when second is given,
 // its second ones (uu, uv, vv).
 double evaluate(double* ru, double* rv, double u, double v, double* second = nullptr) {
-    double fu = u / rasterStep + rasterHalf, fv = v / rasterStep + rasterHalf;
-    int i = std::clamp(int(std::floor(fu)), 1, rasterSide - 3);
-    int j = std::clamp(int(std::floor(fv)), 1, rasterSide - 3);
-    double wu[4], dwu[4], ddwu[4], wv[4], dwv[4], ddwv[4];
-    bspline(wu, dwu, ddwu, fu - i);
-    bspline(wv, dwv, ddwv, fv - j);
-    double r = 0, dr_u = 0, dr_v = 0, dr_uu = 0, dr_uv = 0, dr_vv = 0;
-    for (int a = 0; a < 4; ++a) {
-        const double* row = &field.value[size_t(i - 1 + a) * rasterSide + (j - 1)];
-        double along = 0, slope = 0, bend = 0;
-        for (int b = 0; b < 4; ++b) {
-            along += wv[b] * row[b];
-            slope += dwv[b] * row[b];
-            bend += ddwv[b] * row[b];
-        }
-        r += wu[a] * along;
-        dr_u += dwu[a] * along;
-        dr_v += wu[a] * slope;
-        dr_uu += ddwu[a] * along;
-        dr_uv += dwu[a] * slope;
-        dr_vv += wu[a] * bend;
-    }
-    *ru = dr_u / rasterStep;
-    *rv = dr_v / rasterStep;
+    double s[6];
+    bsplineSample(s, field.value.data(), rasterHalf, rasterStep, u, v);
+    *ru = s[1];
+    *rv = s[2];
     if (second) {
-        second[0] = dr_uu / (rasterStep * rasterStep);
-        second[1] = dr_uv / (rasterStep * rasterStep);
-        second[2] = dr_vv / (rasterStep * rasterStep);
+        second[0] = s[3];
+        second[1] = s[4];
+        second[2] = s[5];
     }
-    return r + field.offset;
+    return s[0] + field.offset;
 }
 
 void buildField() {

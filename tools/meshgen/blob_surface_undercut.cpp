@@ -240,24 +240,9 @@ void buildRaster() {
 
 // Value and derivatives along u and v of one tabulated offset at (u, v).
 void sampleRaster(double out[3], const std::vector<double>& table, double u, double v) {
-    double fu = u / rasterStep + rasterHalf, fv = v / rasterStep + rasterHalf;
-    int i = std::clamp(int(std::floor(fu)), 1, rasterSide - 3);
-    int j = std::clamp(int(std::floor(fv)), 1, rasterSide - 3);
-    double wu[4], dwu[4], ddwu[4], wv[4], dwv[4], ddwv[4];
-    bspline(wu, dwu, ddwu, fu - i);
-    bspline(wv, dwv, ddwv, fv - j);
-    out[0] = out[1] = out[2] = 0;
-    for (int a = 0; a < 4; ++a) {
-        const double* row = &table[size_t(i - 1 + a) * rasterSide + (j - 1)];
-        double along = 0, slope = 0;
-        for (int b = 0; b < 4; ++b) {
-            along += wv[b] * row[b];
-            slope += dwv[b] * row[b];
-        }
-        out[0] += wu[a] * along;
-        out[1] += dwu[a] * along / rasterStep;
-        out[2] += wu[a] * slope / rasterStep;
-    }
+    double s[6];
+    bsplineSample(s, table.data(), rasterHalf, rasterStep, u, v);
+    std::copy(s, s + 3, out);
 }
 
 } // namespace
