@@ -5,6 +5,8 @@
 // carry +X to each face.
 #include "quad_surface.h"
 
+#include "blob_face_points.h"
+#include "blob_surface_cuts.h"
 #include "blob_surface_field.h"
 #include "blob_surface_grid.h"
 
@@ -36,102 +38,7 @@ Point3 rotateToFace(int face, Point3 p) {
     }
 }
 
-double dot(Point3 a, Point3 b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
-// The surface point at the middle of a grid quad: the point of the surface,
-// over the quad's own patch of face coordinates, nearest to the mean of its
-// four corners. Staying within the patch keeps the four triangles around it
-// from folding where the quad spans a steep wall.
-Point3 quadCentre(const double u[4], const double v[4], const Point3 corner[4]) {
-    Point3 mean{0, 0, 0};
-    for (int k = 0; k < 4; ++k)
-        mean = {mean.x + corner[k].x / 4, mean.y + corner[k].y / 4, mean.z + corner[k].z / 4};
-    // Bilinear patch over (a, b) in [0, 1]^2: corners 0, 1, 2, 3 at (0,0), (1,0), (1,1), (0,1).
-    double a = 0.5, b = 0.5;
-    Point3 s{0, 0, 0};
-    for (int iteration = 0; iteration < 8; ++iteration) {
-        double pu = (1 - b) * ((1 - a) * u[0] + a * u[1]) + b * ((1 - a) * u[3] + a * u[2]);
-        double pv = (1 - b) * ((1 - a) * v[0] + a * v[1]) + b * ((1 - a) * v[3] + a * v[2]);
-        double ua = (1 - b) * (u[1] - u[0]) + b * (u[2] - u[3]);
-        double va = (1 - b) * (v[1] - v[0]) + b * (v[2] - v[3]);
-        double ub = (1 - a) * (u[3] - u[0]) + a * (u[2] - u[1]);
-        double vb = (1 - a) * (v[3] - v[0]) + a * (v[2] - v[1]);
-        Point3 su, sv;
-        blobFacePoint(&s, &su, &sv, pu, pv);
-        Point3 sa{su.x * ua + sv.x * va, su.y * ua + sv.y * va, su.z * ua + sv.z * va};
-        Point3 sb{su.x * ub + sv.x * vb, su.y * ub + sv.y * vb, su.z * ub + sv.z * vb};
-        Point3 miss{mean.x - s.x, mean.y - s.y, mean.z - s.z};
-        double aa = dot(sa, sa), ab = dot(sa, sb), bb = dot(sb, sb);
-        double ra = dot(sa, miss), rb = dot(sb, miss), det = aa * bb - ab * ab;
-        if (det <= 0)
-            break;
-        a = std::clamp(a + (bb * ra - ab * rb) / det, 0.1, 0.9);
-        b = std::clamp(b + (aa * rb - ab * ra) / det, 0.1, 0.9);
-    }
-    double pu = (1 - b) * ((1 - a) * u[0] + a * u[1]) + b * ((1 - a) * u[3] + a * u[2]);
-    double pv = (1 - b) * ((1 - a) * v[0] + a * v[1]) + b * ((1 - a) * v[3] + a * v[2]);
-    Point3 su, sv;
-    blobFacePoint(&s, &su, &sv, pu, pv);
-    return s;
-}
-
-// A point of the face's eighth 0 <= u <= v carried to its image: across the
-// diagonal (swap), then across the mid-lines (flip).
-Point3 mirrorFromEighth(Point3 p, bool swap, bool flipU, bool flipV) {
-    if (swap)
-        p = {p.x, p.z, p.y};
-    if (flipU)
-        p.y = -p.y;
-    if (flipV)
-        p.z = -p.z;
-    return p;
-}
-
-// The surface point at face coordinates (u, v), found in the eighth
-// 0 <= u <= v and carried back, so that mirror images, and the copies of a
-// border point that two faces compute, agree to the last bit. Points on the
-// mirror lines sit exactly on them.
-Point3 symmetricFacePoint(double u, double v) {
-    bool flipU = u < 0, flipV = v < 0;
-    double a = std::fabs(u), b = std::fabs(v);
-    bool swap = a > b;
-    double lo = swap ? b : a, hi = swap ? a : b;
-    Point3 p, pu, pv;
-    blobFacePoint(&p, &pu, &pv, lo, hi);
-    if (lo == 0)
-        p.y = 0;
-    if (lo == hi)
-        p.y = p.z = (p.y + p.z) / 2;
-    if (lo == 1)
-        p.x = p.y = p.z = (p.x + p.y + p.z) / 3;
-    else if (hi == 1)
-        p.z = p.x = (p.x + p.z) / 2;
-    return mirrorFromEighth(p, swap, flipU, flipV);
-}
-
-// Quads across the steep walls span far more surface than those beside
-// them, and one grid per face cannot crowd its lines onto every wall at
-// once. Where a pair of neighbouring rows of grid quads has sides across the
-// rows longer than splitLength, or a quad whose centre lies further than
-// centreLimit from its corners' mean is halved closer along the rows than
-// along the columns, an extra line runs through the middle of each row of
-// the pair, halving its quads; likewise for pairs of columns, and where a
-// row's lines cross a column's the quad is cut in four. The two lines of a
-// pair end in a fork at each end of their run: they meet the next grid line
-// at one point, which they pull towards them, so that corner is shared by
-// three quads and the point across the fork by five. A run that reaches the
-// face's border goes on over it: the neighbouring face cuts the same quads,
-// as the image of this one.
-//
-// Both limits spend the quad budget (at most 152,000): measured, these keep
-// every centre within 0.006 of its corners' mean and 99.6 % within 0.003,
-// and leave about one edge in thirty-five longer than 0.056. Cutting every side
-// longer than 0.056 leaves one in two hundred, but takes 203,000 quads.
-constexpr double splitLength = 0.085;
-constexpr double centreLimit = 0.0032;
-
+// One face's quads after the cuts, with the grid's points shared.
 struct FaceMesh {
     std::vector<Point3> points; // the grid's points first, row by row
     std::vector<char> onBorder; // per point: it lies on the face's border
@@ -140,133 +47,9 @@ struct FaceMesh {
     std::vector<uint32_t> gridQuadOf; // for each quad, i * n + j of the grid quad it lies in
 };
 
-double distance(Point3 a, Point3 b) {
-    // Summed so that swapping y and z gives the same bits.
-    double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-    return std::sqrt(dx * dx + (dy * dy + dz * dz));
-}
-
-// The cuts of the row pairs: need[p * n + a] says that a line runs through
-// grid quads (a, 2p) and (a, 2p + 1); fork[a * n + b] marks the grid quads
-// that the pairs' forks take. The column pairs' cuts are the rows' images
-// across the face's diagonal: quad (a, b) of a column pair is quad (b, a) of
-// a row pair.
-struct RowCuts {
-    int n = 0;
-    std::vector<char> need;
-    std::vector<char> cut, fork; // per grid quad (a, b), index a * n + b
-};
-
-void markRuns(RowCuts* rc) {
-    const int n = rc->n;
-    rc->cut.assign(n * n, 0);
-    rc->fork.assign(n * n, 0);
-    for (int b = 0; b + 1 < n; b += 2) {
-        const char* need = &rc->need[(b / 2) * n];
-        for (int a = 0; a < n; ++a) {
-            if (!need[a])
-                continue;
-            rc->cut[a * n + b] = rc->cut[a * n + b + 1] = 1;
-            for (int c : {a - 1, a + 1})
-                if (c >= 0 && c < n && !need[c])
-                    rc->fork[c * n + b] = rc->fork[c * n + b + 1] = 1;
-        }
-    }
-}
-
-double centreOffset(const double u[4], const double v[4], const Point3 p[4]) {
-    Point3 c = quadCentre(u, v, p);
-    Point3 mean{(p[0].x + p[1].x + p[2].x + p[3].x) / 4, (p[0].y + p[1].y + p[2].y + p[3].y) / 4,
-                (p[0].z + p[1].z + p[2].z + p[3].z) / 4};
-    return distance(c, mean);
-}
-
-// Grid quad (i, j) of the eighth i >= n / 2, j >= i whose centre lies too far
-// from its corners' mean: the cut, along rows or along columns, whose halves
-// lie closer; marked for the quad's eight mirror images alike.
-void markCentreCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
-                    const std::vector<double>& gridU, const std::vector<double>& gridV) {
-    const int side = n + 1;
-    for (int i = n / 2; i < n; ++i)
-        for (int j = i; j < n; ++j) {
-            int c[4] = {i * side + j, (i + 1) * side + j, (i + 1) * side + j + 1, i * side + j + 1};
-            double u[4], v[4];
-            Point3 p[4];
-            for (int k = 0; k < 4; ++k)
-                u[k] = gridU[c[k]], v[k] = gridV[c[k]], p[k] = gridPoint[c[k]];
-            if (centreOffset(u, v, p) <= centreLimit)
-                continue;
-            auto halves = [&](int k0, int k1, int k2, int k3) {
-                // Cut between sides k0-k1 and k3-k2 (their midpoints m01, m32).
-                double mu0 = (u[k0] + u[k3]) / 2, mv0 = (v[k0] + v[k3]) / 2;
-                double mu1 = (u[k1] + u[k2]) / 2, mv1 = (v[k1] + v[k2]) / 2;
-                Point3 m0 = symmetricFacePoint(mu0, mv0), m1 = symmetricFacePoint(mu1, mv1);
-                double au[4] = {u[k0], u[k1], mu1, mu0}, av[4] = {v[k0], v[k1], mv1, mv0};
-                Point3 ap[4] = {p[k0], p[k1], m1, m0};
-                double bu[4] = {mu0, mu1, u[k2], u[k3]}, bv[4] = {mv0, mv1, v[k2], v[k3]};
-                Point3 bp[4] = {m0, m1, p[k2], p[k3]};
-                return std::max(centreOffset(au, av, ap), centreOffset(bu, bv, bp));
-            };
-            double rows = halves(0, 1, 2, 3);    // the line from side 0-3 to side 1-2: a row cut
-            double columns = halves(1, 2, 3, 0); // the line from side 1-0 to side 2-3: a column cut
-            bool row = rows <= columns;
-            for (int m = 0; m < 8; ++m) {
-                int x = m & 1 ? n - 1 - i : i, y = m & 2 ? n - 1 - j : j;
-                bool r = row;
-                if (m & 4)
-                    std::swap(x, y), r = !r;
-                if (r)
-                    rc->need[(y / 2) * n + x] = 1;
-                else
-                    rc->need[(x / 2) * n + y] = 1;
-            }
-        }
-}
-
-// Decides the row pairs' cuts: first where their sides are too long or their
-// centres too far off, then runs grow until no fork lies in a quad that a
-// column pair's fork takes (a row's line may cross a column's fork, but two
-// forks cannot share a quad), and no two runs leave a gap of one quad (a
-// fork needs its own).
-void decideRowCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
-                   const std::vector<double>& gridU, const std::vector<double>& gridV) {
-    const int side = n + 1;
-    rc->n = n;
-    rc->need.assign((n / 2) * n, 0);
-    auto along = [&](int a, int b) { // the longest side from (a, b) to (a, b + 1), or a mirror image's
-        double longest = 0;
-        for (int m = 0; m < 4; ++m) {
-            int ma = m & 1 ? n - a : a, b0 = m & 2 ? n - b : b, b1 = m & 2 ? n - b - 1 : b + 1;
-            longest = std::max(longest, distance(gridPoint[ma * side + b0], gridPoint[ma * side + b1]));
-        }
-        return longest;
-    };
-    for (int b = 0; b + 1 < n; b += 2)
-        for (int a = 0; a < n; ++a)
-            rc->need[(b / 2) * n + a] =
-                std::max({along(a, b), along(a + 1, b), along(a, b + 1), along(a + 1, b + 1)}) >
-                splitLength;
-    markCentreCuts(rc, n, gridPoint, gridU, gridV);
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (int p = 0; p < n / 2; ++p) {
-            char* need = &rc->need[p * n];
-            for (int a = 1; a + 1 < n; ++a)
-                if (!need[a] && need[a - 1] && need[a + 1])
-                    need[a] = 1, changed = true;
-        }
-        markRuns(rc);
-        for (int a = 0; a < n; ++a)
-            for (int b = 0; b < n; ++b) {
-                int q = a * n + b, t = b * n + a;
-                if (rc->fork[q] && rc->fork[t] && !rc->need[(b / 2) * n + a]) {
-                    rc->need[(b / 2) * n + a] = 1;
-                    changed = true;
-                }
-            }
-    }
-}
-
+// Cuts the grid quads that decideRowCuts picks: in two along a row's or a
+// column's line, in four where those cross, in three over a fork's pair of
+// grid quads, or in five where a line crosses the fork.
 void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
                 const std::vector<double>& gridU, const std::vector<double>& gridV,
                 const std::vector<Point3>& gridCentre) {
@@ -364,7 +147,8 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
                         fork.push_back({at(a, lower), at(a + 1, lower), at(a + 1, lower + 1), m0});
                         fork.push_back({m0, at(a + 1, lower + 1), m1, at(a, lower + 1)});
                     } else {
-                        fork.push_back({m1, at(a + 1, lower + 1), at(a + 1, lower + 2), at(a, lower + 2)});
+                        fork.push_back(
+                            {m1, at(a + 1, lower + 1), at(a + 1, lower + 2), at(a, lower + 2)});
                     }
                 } else { // the run starts on line a + 1
                     uint32_t m0 = midpoint(at(a + 1, lower), at(a + 1, lower + 1)),
@@ -380,11 +164,13 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
                         fork.push_back({at(a, lower), at(a + 1, lower), m0, at(a, lower + 1)});
                         fork.push_back({at(a, lower + 1), m0, at(a + 1, lower + 1), m1});
                     } else {
-                        fork.push_back({at(a, lower + 1), m1, at(a + 1, lower + 2), at(a, lower + 2)});
+                        fork.push_back(
+                            {at(a, lower + 1), m1, at(a + 1, lower + 2), at(a, lower + 2)});
                     }
                 }
                 for (auto q : fork)
-                    pieces.push_back(transposed ? std::array<uint32_t, 4>{q[0], q[3], q[2], q[1]} : q);
+                    pieces.push_back(transposed ? std::array<uint32_t, 4>{q[0], q[3], q[2], q[1]}
+                                                : q);
             } else if (rowCut && columnCut) {
                 uint32_t ma = midpoint(p00, p10), mb = midpoint(p10, p11), mc = midpoint(p01, p11),
                          md = midpoint(p00, p01);
