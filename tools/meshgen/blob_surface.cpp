@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <utility>
 #include <vector>
@@ -126,6 +128,17 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
                 // the run and meets that line: mb, mm, mt are the line's
                 // points on the pair's three grid lines across.
                 bool crossed = transposed ? rowCut : columnCut;
+                // The cuts were decided so that two forks never share a quad
+                // and a crossing line runs through both of a fork's quads;
+                // anything else would leave a crack.
+                if ((rowFork && columnFork) || bool(rc.cut[lower * n + a]) != crossed ||
+                    bool(rc.cut[(lower + 1) * n + a]) != crossed) {
+                    std::fprintf(
+                        stderr,
+                        "qorv-meshgen: the blob's cuts leave a crack at grid quad (%d, %d)\n", i,
+                        j);
+                    std::abort();
+                }
                 std::vector<std::array<uint32_t, 4>> fork;
                 uint32_t mb = 0, mm = 0, mt = 0;
                 if (crossed) {
