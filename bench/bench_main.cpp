@@ -13,6 +13,7 @@
 
 #include "assets/mesh_blob.h"
 #include "bench_report.h"
+#include "blob_against.h"
 #include "capture_throughput.h"
 #include "gl/egl_context.h"
 #include "gl_timing.h"
@@ -21,16 +22,21 @@
 namespace {
 
 const int kFrames[] = {1, 1000, 3000, 3499, 5000, 8000};
+// Frames where the blob is most of the work, for --blob-against.
+const int kBlobFrames[] = {3000, 5000};
 
 struct Size {
     int width, height;
 };
 
 const char* const kUsage =
-    "usage: qorv-bench [--json] [--quick] [--device auto|software]\n"
+    "usage: qorv-bench [--json] [--quick] [--device auto|software] [--blob-against FILE]\n"
     "  --json       print the figures as JSON instead of a table\n"
     "  --quick      fewer runs at smaller sizes (well under a minute)\n"
-    "  --device D   auto: a GPU when there is one (default); software: llvmpipe\n";
+    "  --device D   auto: a GPU when there is one (default); software: llvmpipe\n"
+    "  --blob-against FILE\n"
+    "               also time the blob frames with the blob mesh in FILE (a\n"
+    "               qorv-meshgen blob.mesh), draw by draw against the embedded one\n";
 
 void measureCaches(BenchReport* report) {
     const struct {
@@ -100,6 +106,8 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--device") == 0 && i + 1 < argc &&
             (std::strcmp(argv[i + 1], "auto") == 0 || std::strcmp(argv[i + 1], "software") == 0)) {
             device = argv[++i];
+        } else if (std::strcmp(argv[i], "--blob-against") == 0 && i + 1 < argc) {
+            report.blobAgainst = argv[++i];
         } else if (std::strcmp(argv[i], "--json") == 0) {
             json = true;
         } else if (std::strcmp(argv[i], "--quick") == 0) {
@@ -111,6 +119,12 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "qorv-bench: unknown option %s\n%s", argv[i], kUsage);
             return 2;
         }
+    }
+    BlobFile otherBlob;
+    std::string error;
+    if (!report.blobAgainst.empty() && !readBlobFile(&otherBlob, &error, report.blobAgainst.c_str())) {
+        std::fprintf(stderr, "qorv-bench: %s\n", error.c_str());
+        return 1;
     }
     // NOTE: Mesa keeps compiled shaders in a cache on disk and in memory, so
     // after the first run "shader compilation" would time a cache lookup and
@@ -138,6 +152,17 @@ int main(int argc, char** argv) {
 
         std::vector<TimeStats> show, flat;
         measureFrames(&show, report.repetitions);
+        if (!report.blobAgainst.empty()) {
+            uploadOtherBlob(otherBlob);
+            for (int n : kBlobFrames) {
+                std::vector<double> embedded, other;
+                timeBlobAgainst(&embedded, &other, n, report.repetitions);
+                BlobComparison c = {size.width, size.height, n, {}, {}};
+                summarize(&c.embedded, &embedded);
+                summarize(&c.other, &other);
+                report.blobComparisons.push_back(c);
+            }
+        }
         useFlatProgramEverywhere();
         measureFrames(&flat, report.repetitions);
         for (size_t i = 0; i < std::size(kFrames); ++i)
@@ -148,7 +173,6 @@ int main(int argc, char** argv) {
     report.captureLast = report.quick ? 1005 : 1023;
     for (const Size& size : sizes) {
         std::fprintf(stderr, "qorv-bench: capture throughput at %dx%d\n", size.width, size.height);
-        std::string error;
         if (!measureCaptureThroughput(&report.capture, &error, size.width, size.height,
                                       report.captureFirst, report.captureLast, device)) {
             std::fprintf(stderr, "qorv-bench: %s\n", error.c_str());

@@ -25,6 +25,10 @@ void jsonString(const std::string& text) {
     std::putchar('"');
 }
 
+double otherOverEmbedded(const BlobComparison& c) {
+    return c.embedded.median > 0.0 ? c.other.median / c.embedded.median : 0.0;
+}
+
 void jsonStats(const char* name, const TimeStats& s) {
     std::printf("\"%s\": {\"min\": %.3f, \"median\": %.3f, \"max\": %.3f}", name, s.min, s.median,
                 s.max);
@@ -46,6 +50,21 @@ void printTable(const BenchReport& r) {
                     shadingRatio(f));
     }
     std::printf("(ratio: the show's median over the flat-colour program's median)\n\n");
+
+    if (!r.blobAgainst.empty()) {
+        std::printf("Blob frames against %s, ms (%d alternating draws each)\n",
+                    r.blobAgainst.c_str(), r.repetitions);
+        std::printf("%-10s %5s | %8s %8s | %8s %8s | %6s\n", "size", "frame", "emb min",
+                    "emb med", "file min", "file med", "ratio");
+        for (const BlobComparison& c : r.blobComparisons) {
+            char size[24];
+            std::snprintf(size, sizeof size, "%dx%d", c.width, c.height);
+            std::printf("%-10s %5d | %8.2f %8.2f | %8.2f %8.2f | %6.3f\n", size, c.frame,
+                        c.embedded.min, c.embedded.median, c.other.min, c.other.median,
+                        otherOverEmbedded(c));
+        }
+        std::printf("(ratio: the file's blob median over the embedded blob's median)\n\n");
+    }
 
     std::printf("Start-up, ms\n%-10s %8s %8s %8s %8s\n", "size", "context", "shaders", "meshes",
                 "frame 1");
@@ -124,6 +143,26 @@ void printJson(const BenchReport& r) {
             c.wallSeconds);
     }
     std::printf("\n  ],\n");
+
+    // null unless --blob-against was given.
+    std::printf("  \"blob_against\": ");
+    if (r.blobAgainst.empty()) {
+        std::printf("null,\n");
+    } else {
+        std::printf("{\"file\": ");
+        jsonString(r.blobAgainst);
+        std::printf(", \"frames\": [");
+        for (size_t i = 0; i < r.blobComparisons.size(); ++i) {
+            const BlobComparison& c = r.blobComparisons[i];
+            std::printf("%s\n    {\"width\": %d, \"height\": %d, \"frame\": %d, ", i ? "," : "",
+                        c.width, c.height, c.frame);
+            jsonStats("embedded_ms", c.embedded);
+            std::printf(", ");
+            jsonStats("other_ms", c.other);
+            std::printf(", \"other_over_embedded\": %.4f}", otherOverEmbedded(c));
+        }
+        std::printf("\n  ]},\n");
+    }
 
     std::printf("  \"vertex_cache\": {\"floor\": %.1f, \"meshes\": [", kAcmrFloor);
     for (size_t i = 0; i < r.caches.size(); ++i) {

@@ -15,6 +15,12 @@ struct FrameTiming {
     TimeStats flat;  // milliseconds, one flat-colour program
 };
 
+// A blob frame drawn alternately with the embedded blob and another one.
+struct BlobComparison {
+    int width, height, frame;
+    TimeStats embedded, other;  // milliseconds, the show's programs
+};
+
 struct CacheFigures {
     std::string mesh;
     unsigned vertices, triangles;
@@ -39,6 +45,8 @@ struct BenchReport {
     double cpuTimelineMicroseconds;
     int captureFirst, captureLast;  // the frames each capture run renders
     std::vector<CaptureThroughput> capture;
+    std::string blobAgainst;  // the other blob's mesh file; empty when not asked
+    std::vector<BlobComparison> blobComparisons;
 };
 
 void printTable(const BenchReport& report);

@@ -2,7 +2,11 @@
 # qorv-bench --json --quick prints valid JSON holding every figure: frame
 # times with the show's and a flat program for each size and frame, start-up
 # stages, ACMR of the ring and blob meshes, the null-GL CPU time, and the
-# capture throughput with one job and with one per core for each size.
+# capture throughput with one job and with one per core for each size; and,
+# with --blob-against, the blob frames drawn alternately with the embedded
+# blob and a one-triangle blob from a file, which must come out far cheaper
+# (else the other mesh was never drawn). Mesh files that are cut short or
+# name vertices they lack are refused before any drawing.
 # usage: bench_json_test.sh QORV-BENCH
 set -u
 source "$(dirname "$0")/lib.sh"
@@ -10,7 +14,26 @@ bench="$1"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-"$bench" --json --quick --device software >"$work/bench.json" 2>"$work/bench.err" || fail "qorv-bench failed: $(cat "$work/bench.err")"
+# Mesh files: counts, 24-byte vertices, 32-bit indices, little-endian.
+python3 - "$work" <<'PY'
+import struct, sys
+def mesh(name, vertices, indices, cut=0):
+    data = struct.pack("<II", len(vertices), len(indices))
+    for v in vertices:
+        data += struct.pack("<6f", *v)
+    data += struct.pack("<%dI" % len(indices), *indices)
+    open(sys.argv[1] + "/" + name, "wb").write(data[:len(data) - cut])
+tri = [(0, 0, 1.5, 0, 0, 1), (0.1, 0, 1.5, 0, 0, 1), (0, 0.1, 1.5, 0, 0, 1)]
+mesh("tiny.mesh", tri, [0, 1, 2])
+mesh("short.mesh", tri, [0, 1, 2], cut=4)
+mesh("stray.mesh", tri, [0, 1, 3])
+PY
+for bad in short:"is not a mesh file" stray:"names no vertex"; do
+    "$bench" --quick --blob-against "$work/${bad%%:*}.mesh" >/dev/null 2>"$work/bad.err"
+    [ $? = 1 ] && grep -q "^qorv-bench: .*${bad#*:}" "$work/bad.err" || fail "${bad%%:*}.mesh not refused: $(cat "$work/bad.err")"
+done
+
+"$bench" --json --quick --device software --blob-against "$work/tiny.mesh" >"$work/bench.json" 2>"$work/bench.err" || fail "qorv-bench failed: $(cat "$work/bench.err")"
 python3 -c 'import json,sys; json.load(sys.stdin)' <"$work/bench.json" || fail "not JSON"
 python3 - "$work/bench.json" <<'PY' || fail "missing or implausible figures"
 import json, sys
@@ -61,6 +84,19 @@ for size in sizes:
     check(all(c["frames"] == 6 and c["first_frame"] == 1000 for c in runs), "capture frames at %s" % (size,))
     check(all(c["fps"] > 0 and c["wall_s"] * c["fps"] > 0 for c in runs), "capture rates at %s" % (size,))
     check(runs[1:] and runs[1]["jobs"] >= 1, "default jobs at %s" % (size,))
+other = d["blob_against"]
+check(other is not None and other["file"].endswith("/tiny.mesh"), "blob_against file")
+for size in sizes:
+    runs = [c for c in other["frames"] if (c["width"], c["height"]) == size] if other else []
+    check(sorted(c["frame"] for c in runs) == [3000, 5000], "blob frames at %s" % (size,))
+    for c in runs:
+        e, o = c["embedded_ms"], c["other_ms"]
+        check(0 < e["min"] <= e["median"] <= e["max"] and 0 < o["min"] <= o["median"] <= o["max"],
+              "blob timings of frame %d" % c["frame"])
+        check(abs(c["other_over_embedded"] - o["median"] / e["median"]) < 0.01, "blob ratio")
+        # One triangle in place of 600,000: far cheaper, if it was drawn at all.
+        if c["frame"] == 5000:
+            check(c["other_over_embedded"] < 0.6, "the file's blob was not drawn: %s" % c)
 for e in errors:
     print("bench JSON:", e)
 sys.exit(1 if errors else 0)
