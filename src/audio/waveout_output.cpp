@@ -87,19 +87,33 @@ bool audioOutputOpen(MusicStream* stream, uint32_t deviceRate, uint32_t streamRa
     // fails here; the stream then stays silent.
     if (waveOutOpen(&output.device, WAVE_MAPPER, &format,
                     reinterpret_cast<DWORD_PTR>(output.bufferDone), 0,
-                    CALLBACK_EVENT) != MMSYSERR_NOERROR)
+                    CALLBACK_EVENT) != MMSYSERR_NOERROR) {
+        CloseHandle(output.bufferDone);
         return false;
+    }
 
-    for (int i = 0; i < bufferCount; ++i) {
-        WAVEHDR* header = &output.headers[i];
+    int prepared = 0;
+    for (; prepared < bufferCount; ++prepared) {
+        WAVEHDR* header = &output.headers[prepared];
         std::memset(header, 0, sizeof(WAVEHDR));
-        header->lpData = reinterpret_cast<LPSTR>(output.samples[i]);
+        header->lpData = reinterpret_cast<LPSTR>(output.samples[prepared]);
         header->dwBufferLength = bufferFrames * bytesPerFrame;
         if (waveOutPrepareHeader(output.device, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
-            return false;
+            break;
     }
-    output.feeder = CreateThread(nullptr, 0, feedWaveOut, nullptr, 0, nullptr);
-    return output.feeder != nullptr;
+    if (prepared == bufferCount)
+        output.feeder = CreateThread(nullptr, 0, feedWaveOut, nullptr, 0, nullptr);
+    if (prepared < bufferCount || !output.feeder) {
+        // A failed open leaves nothing behind: audioOutputClose is only
+        // called after a successful one, and a device left open would go
+        // on running in the driver until the process ends.
+        for (int i = 0; i < prepared; ++i)
+            waveOutUnprepareHeader(output.device, &output.headers[i], sizeof(WAVEHDR));
+        waveOutClose(output.device);
+        CloseHandle(output.bufferDone);
+        return false;
+    }
+    return true;
 }
 
 void audioOutputClose() {
