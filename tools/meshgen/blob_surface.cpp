@@ -7,7 +7,6 @@
 
 #include "blob_face_points.h"
 #include "blob_surface_cuts.h"
-#include "blob_surface_field.h"
 #include "blob_surface_grid.h"
 
 #include <algorithm>
@@ -225,8 +224,10 @@ void buildBlobSurface(QuadSurface* out) {
     buildBlobFaceGrid(&grid, faceCells);
     const int n = grid.cells, side = n + 1;
 
-    // Surface points of the eighth 0 <= u <= v, the rest as their exact mirror
-    // images, so that the faces' shared borders coincide to the last bit.
+    // Face coordinates taken from the eighth 0 <= u <= v, the rest as their
+    // exact mirror images, with the points on the mirror lines exactly on
+    // them; the surface points then come out mirrored to the last bit, so
+    // that the faces' shared borders coincide.
     std::vector<Point3> facePoint(side * side);
     std::vector<double> faceU(side * side), faceV(side * side);
     for (int i = 0; i < side; ++i)
@@ -235,25 +236,12 @@ void buildBlobSurface(QuadSurface* out) {
             int a = flipU ? n - i : i, b = flipV ? n - j : j;
             bool swap = a > b;
             int lo = swap ? b : a, hi = swap ? a : b, k = lo * side + hi;
-            // Points on the mirror lines sit exactly on them.
             double u = 2 * lo == n ? 0.0 : (lo == n ? 1.0 : grid.u[k]);
             double v = hi == n ? 1.0 : (lo == hi ? u : grid.v[k]);
-            Point3 p, su, sv;
-            blobFacePoint(&p, &su, &sv, u, v);
-            // Points on the mirror planes stay on them to the last bit, so
-            // that their images coincide.
-            if (2 * lo == n)
-                p.y = 0;
-            if (lo == hi)
-                p.y = p.z = (p.y + p.z) / 2;
-            if (lo == n)
-                p.x = p.y = p.z = (p.x + p.y + p.z) / 3;
-            else if (hi == n)
-                p.z = p.x = (p.x + p.z) / 2;
-            facePoint[i * side + j] = mirrorFromEighth(p, swap, flipU, flipV);
             double fu = swap ? v : u, fv = swap ? u : v;
             faceU[i * side + j] = flipU ? -fu : fu;
             faceV[i * side + j] = flipV ? -fv : fv;
+            facePoint[i * side + j] = symmetricFacePoint(faceU[i * side + j], faceV[i * side + j]);
         }
     // Centre points likewise: those of the quads of the eighth, and their
     // mirror images.
