@@ -56,7 +56,7 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
                 const std::vector<Point3>& gridCentre) {
     const int side = n + 1;
     RowCuts rc;
-    decideRowCuts(&rc, n, gridPoint, gridU, gridV);
+    decideRowCuts(&rc, n, gridPoint, gridU, gridV, gridCentre);
 
     std::vector<double> u = gridU, v = gridV;
     out->points = gridPoint;

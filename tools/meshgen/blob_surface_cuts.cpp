@@ -45,18 +45,22 @@ void markRuns(RowCuts* rc) {
     }
 }
 
-double centreOffset(const double u[4], const double v[4], const Point3 p[4]) {
-    Point3 c = quadCentre(u, v, p);
+double offsetFromMean(Point3 c, const Point3 p[4]) {
     Point3 mean{(p[0].x + p[1].x + p[2].x + p[3].x) / 4, (p[0].y + p[1].y + p[2].y + p[3].y) / 4,
                 (p[0].z + p[1].z + p[2].z + p[3].z) / 4};
     return pointDistance(c, mean);
+}
+
+double centreOffset(const double u[4], const double v[4], const Point3 p[4]) {
+    return offsetFromMean(quadCentre(u, v, p), p);
 }
 
 // Grid quad (i, j) of the eighth i >= n / 2, j >= i whose centre lies too far
 // from its corners' mean: the cut, along rows or along columns, whose halves
 // lie closer; marked for the quad's eight mirror images alike.
 void markCentreCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
-                    const std::vector<double>& gridU, const std::vector<double>& gridV) {
+                    const std::vector<double>& gridU, const std::vector<double>& gridV,
+                    const std::vector<Point3>& gridCentre) {
     const int side = n + 1;
     for (int i = n / 2; i < n; ++i)
         for (int j = i; j < n; ++j) {
@@ -65,7 +69,7 @@ void markCentreCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
             Point3 p[4];
             for (int k = 0; k < 4; ++k)
                 u[k] = gridU[c[k]], v[k] = gridV[c[k]], p[k] = gridPoint[c[k]];
-            if (centreOffset(u, v, p) <= centreLimit)
+            if (offsetFromMean(gridCentre[i * n + j], p) <= centreLimit)
                 continue;
             auto halves = [&](int k0, int k1, int k2, int k3) {
                 // Cut between sides k0-k1 and k3-k2 (their midpoints m01, m32).
@@ -102,7 +106,8 @@ void markCentreCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
 // forks cannot share a quad), and no two runs leave a gap of one quad (a
 // fork needs its own).
 void decideRowCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
-                   const std::vector<double>& gridU, const std::vector<double>& gridV) {
+                   const std::vector<double>& gridU, const std::vector<double>& gridV,
+                   const std::vector<Point3>& gridCentre) {
     const int side = n + 1;
     rc->n = n;
     rc->need.assign((n / 2) * n, 0);
@@ -120,7 +125,7 @@ void decideRowCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
         for (int a = 0; a < n; ++a)
             rc->need[(b / 2) * n + a] = std::max({along(a, b), along(a + 1, b), along(a, b + 1),
                                                   along(a + 1, b + 1)}) > splitLength;
-    markCentreCuts(rc, n, gridPoint, gridU, gridV);
+    markCentreCuts(rc, n, gridPoint, gridU, gridV, gridCentre);
     for (bool changed = true; changed;) {
         changed = false;
         for (int p = 0; p < n / 2; ++p) {

@@ -19,7 +19,8 @@ struct RowCuts {
 };
 
 // Decides the cuts of an n x n grid (n a multiple of 4) from its points and
-// their face coordinates, index i * (n + 1) + j. The decisions have the
-// face's eight symmetries.
+// their face coordinates, index i * (n + 1) + j, and its quads' centre
+// points, index i * n + j. The decisions have the face's eight symmetries.
 void decideRowCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
-                   const std::vector<double>& gridU, const std::vector<double>& gridV);
+                   const std::vector<double>& gridU, const std::vector<double>& gridV,
+                   const std::vector<Point3>& gridCentre);
