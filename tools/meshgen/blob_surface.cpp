@@ -1,11 +1,13 @@
 // The blob: a closed, relief-covered surface with the symmetry of a cube. One
 // face's quad grid is laid over the surface, cut finer where its quads run
 // long over the walls or bend too far to keep their centres near their
-// corners, and the six faces are its images under the quarter turns that
-// carry +X to each face.
+// corners, its points slid to bring the last edges into range where that
+// harms nothing, and the six faces are its images under the quarter turns
+// that carry +X to each face.
 #include "quad_surface.h"
 
 #include "blob_face_points.h"
+#include "blob_face_tidy.h"
 #include "blob_surface_cuts.h"
 #include "blob_surface_grid.h"
 
@@ -215,6 +217,27 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
                 out->gridQuadOf.push_back(uint32_t(i * n + j));
             }
         }
+
+    // Points slide to bring the last edges into range; quads whose corners
+    // moved get their centres again.
+    std::vector<double> oldU = u, oldV = v;
+    tidyFaceEdges(out->quads, &u, &v);
+    std::vector<char> moved(u.size());
+    for (size_t k = 0; k < u.size(); ++k)
+        if (u[k] != oldU[k] || v[k] != oldV[k]) {
+            moved[k] = 1;
+            out->points[k] = symmetricFacePoint(u[k], v[k]);
+        }
+    for (size_t q = 0; q < out->quads.size(); ++q) {
+        const auto& c = out->quads[q];
+        if (!(moved[c[0]] || moved[c[1]] || moved[c[2]] || moved[c[3]]))
+            continue;
+        double qu[4], qv[4];
+        Point3 p[4];
+        for (int k = 0; k < 4; ++k)
+            qu[k] = u[c[k]], qv[k] = v[c[k]], p[k] = out->points[c[k]];
+        out->centres[q] = quadCentre(qu, qv, p);
+    }
 }
 
 } // namespace
