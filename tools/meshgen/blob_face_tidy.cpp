@@ -14,6 +14,7 @@
 // other figure of the mesh stays as it was, or better.
 #include "blob_face_tidy.h"
 
+#include "blob_face_points.h"
 #include "blob_surface_field.h"
 
 #include <algorithm>
@@ -96,9 +97,18 @@ Look lookAt(const Mesh& m, uint32_t q) {
     }
     // The surface point over the middle of the quad's face coordinates
     // stands in for its centre point, which lies at least as close to the
-    // corners' mean.
+    // corners' mean; only where it lies too far off is the centre point
+    // itself found, which takes a few times longer.
     Sample centre = sampleAt(cu, cv);
     look.centre = distance(centre.p, mean);
+    if (look.centre > centreLimit) {
+        double qu[4], qv[4];
+        Point3 corner[4];
+        for (int k = 0; k < 4; ++k)
+            qu[k] = u[c[k]], qv[k] = v[c[k]], corner[k] = m.sample[c[k]].p;
+        centre.p = quadCentre(qu, qv, corner);
+        look.centre = distance(centre.p, mean);
+    }
     double l = std::sqrt(normal.x * normal.x + normal.y * normal.y + normal.z * normal.z);
     look.normalCos = (centre.n.x * normal.x + centre.n.y * normal.y + centre.n.z * normal.z) / l;
     for (int k = 0; k < 4; ++k) {

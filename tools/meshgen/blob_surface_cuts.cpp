@@ -24,7 +24,7 @@ namespace {
 // Both limits spend the quad budget (at most 152,000): measured, these keep
 // every centre within 0.006 of its corners' mean and 99.6 % within 0.003,
 // and leave about one edge in thirty-five longer than 0.056 (one in
-// forty-five once the points have slid, blob_face_tidy.cpp). Cutting every side
+// sixty-six once the points have slid, blob_face_tidy.cpp). Cutting every side
 // longer than 0.056 leaves one in two hundred, but takes 203,000 quads.
 constexpr double splitLength = 0.085;
 constexpr double centreLimit = 0.0032;
