@@ -247,23 +247,41 @@ void tidyFaceEdges(const std::vector<std::array<uint32_t, 4>>& quads, std::vecto
         for (uint32_t k : quads[q])
             m.quadsAt[k].push_back(q);
 
-    std::map<std::pair<double, double>, Orbit> orbits;
+    std::map<std::pair<double, double>, Orbit> byPlace;
     for (uint32_t k = 0; k < count; ++k) {
         double a = std::fabs((*u)[k]), b = std::fabs((*v)[k]);
         bool swap = a > b;
-        Orbit& orbit = orbits[{swap ? b : a, swap ? a : b}];
+        Orbit& orbit = byPlace[{swap ? b : a, swap ? a : b}];
         orbit.lo = swap ? b : a;
         orbit.hi = swap ? a : b;
         orbit.members.push_back({k, swap, (*u)[k] < 0, (*v)[k] < 0});
     }
+    std::vector<Orbit> orbits;
+    std::vector<uint32_t> orbitOf(count);
+    for (auto& entry : byPlace) {
+        for (const Member& member : entry.second.members)
+            orbitOf[member.k] = uint32_t(orbits.size());
+        orbits.push_back(entry.second);
+    }
+    // An orbit's move depends only on the corners of its points' quads: it
+    // is tried again only once one of those has moved.
+    std::vector<char> stale(orbits.size(), 1);
     for (int pass = 0; pass < passes; ++pass) {
         int moved = 0;
-        for (auto& entry : orbits) {
-            Orbit& orbit = entry.second;
+        for (size_t o = 0; o < orbits.size(); ++o) {
+            Orbit& orbit = orbits[o];
             bool fixed = (orbit.lo == orbit.hi && (orbit.lo == 0 || orbit.hi == 1)) ||
                          (orbit.lo == 0 && orbit.hi == 1);
-            if (!fixed && moveOrbit(&m, &orbit))
-                ++moved;
+            if (fixed || !stale[o])
+                continue;
+            stale[o] = 0;
+            if (!moveOrbit(&m, &orbit))
+                continue;
+            ++moved;
+            for (const Member& member : orbit.members)
+                for (uint32_t q : m.quadsAt[member.k])
+                    for (uint32_t k : quads[q])
+                        stale[orbitOf[k]] = 1;
         }
         if (!moved)
             break;
