@@ -61,10 +61,10 @@ double excess(double length) {
     return e * e;
 }
 
-// How a quad looks: the squared excess of its sides and spokes, how many of
-// them lie out of range, its centre's distance from its corners' mean, the
-// cosine between its centre's normal and its corners' mean normal, and
-// whether it has turned over in face coordinates.
+// How a quad looks: the squared excess of its sides and spokes, their total
+// length, how many of them lie out of range, its centre's distance from its
+// corners' mean, the cosine between its centre's normal and its corners'
+// mean normal, and whether it has turned over in face coordinates.
 struct Look {
     double cost = 0, centre = 0, normalCos = 1, total = 0;
     int outside = 0;
