@@ -51,11 +51,6 @@ Sample sampleAt(double u, double v) {
     return {p, {n.x / l, n.y / l, n.z / l}};
 }
 
-double distance(Point3 a, Point3 b) {
-    double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
 double excess(double length) {
     double e = length > longest ? length - longest : (length < shortest ? shortest - length : 0);
     return e * e;
@@ -100,20 +95,20 @@ Look lookAt(const Mesh& m, uint32_t q) {
     // corners' mean; only where it lies too far off is the centre point
     // itself found, which takes a few times longer.
     Sample centre = sampleAt(cu, cv);
-    look.centre = distance(centre.p, mean);
+    look.centre = pointDistance(centre.p, mean);
     if (look.centre > centreLimit) {
         double qu[4], qv[4];
         Point3 corner[4];
         for (int k = 0; k < 4; ++k)
             qu[k] = u[c[k]], qv[k] = v[c[k]], corner[k] = m.sample[c[k]].p;
         centre.p = quadCentre(qu, qv, corner);
-        look.centre = distance(centre.p, mean);
+        look.centre = pointDistance(centre.p, mean);
     }
     double l = std::sqrt(normal.x * normal.x + normal.y * normal.y + normal.z * normal.z);
     look.normalCos = (centre.n.x * normal.x + centre.n.y * normal.y + centre.n.z * normal.z) / l;
     for (int k = 0; k < 4; ++k) {
-        for (double length : {distance(m.sample[c[k]].p, m.sample[c[(k + 1) % 4]].p),
-                              distance(m.sample[c[k]].p, centre.p)}) {
+        for (double length : {pointDistance(m.sample[c[k]].p, m.sample[c[(k + 1) % 4]].p),
+                              pointDistance(m.sample[c[k]].p, centre.p)}) {
             look.cost += excess(length);
             look.total += length;
             look.outside += length > trueLongest || length < trueShortest;
