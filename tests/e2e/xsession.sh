@@ -26,10 +26,21 @@ export DISPLAY=":$display"
 
 openbox >/dev/null 2>&1 &
 wm=$!
-for _ in $(seq 100); do
-  wmctrl -m >/dev/null 2>&1 && break
+# Ready once it names itself and keeps the client list that close requests
+# look windows up in; a busy machine can take seconds to get there.
+ready=
+for _ in $(seq 400); do
+  if wmctrl -m >/dev/null 2>&1 && wmctrl -l >/dev/null 2>&1; then
+    ready=1
+    break
+  fi
   sleep 0.05
 done
+if [ -z "$ready" ]; then
+  echo "xsession: the window manager did not start" >&2
+  kill "$wm" "$xvfb" 2>/dev/null
+  exit 99
+fi
 
 "$@"
 rc=$?
