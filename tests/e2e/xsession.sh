@@ -24,12 +24,18 @@ if [ -z "$display" ]; then
 fi
 export DISPLAY=":$display"
 
-openbox >/dev/null 2>&1 &
-wm=$!
 # Ready once it names itself and keeps the client list that close requests
-# look windows up in; a busy machine can take seconds to get there.
+# look windows up in; a busy machine can take seconds to get there. Seen
+# here: with several sessions starting at once, an openbox now and then
+# cannot open a display that Xvfb has just announced, and exits; it is
+# started again.
 ready=
+wm=
 for _ in $(seq 400); do
+  if [ -z "$wm" ] || ! kill -0 "$wm" 2>/dev/null; then
+    openbox >/dev/null 2>&1 &
+    wm=$!
+  fi
   if wmctrl -m >/dev/null 2>&1 && wmctrl -l >/dev/null 2>&1; then
     ready=1
     break
