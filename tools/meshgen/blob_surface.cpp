@@ -1,12 +1,13 @@
 // The blob: a closed, relief-covered surface with the symmetry of a cube. One
-// face's quad grid is laid over the surface, cut finer where its quads run
-// long over the walls or bend too far to keep their centres near their
-// corners, its points slid to bring the last edges into range where that
-// harms nothing, and the six faces are its images under the quarter turns
-// that carry +X to each face.
+// face's quad grid is laid over the surface and cut finer where its quads
+// bend furthest; its points slide to bring edges into range where that harms
+// nothing; closed strips of quads then halve the quads that are still too
+// long or bend too far, and the points slide again. The six faces are the
+// images of that face under the quarter turns that carry +X to each face.
 #include "quad_surface.h"
 
 #include "blob_face_points.h"
+#include "blob_face_strips.h"
 #include "blob_face_tidy.h"
 #include "blob_surface_cuts.h"
 #include "blob_surface_grid.h"
@@ -22,9 +23,12 @@
 
 namespace {
 
-// Quads along each side of a face's grid: 6 * 148^2 = 131424, and 151968
-// in all once the grid is cut finer.
+// Quads along each side of a face's grid: 6 * 148^2 = 131424 before it is
+// cut finer.
 constexpr int faceCells = 148;
+// The quads one face may have once cut and stripped: the whole blob at most
+// 152,000, which keeps its frame cost near that of the earlier blob.
+constexpr size_t faceQuadLimit = 152000 / 6;
 
 // Rotations carrying the +X face onto the six faces: the identity, the two
 // cyclic turns about (1, 1, 1), and each of those after a half turn about Z.
@@ -52,7 +56,8 @@ struct FaceMesh {
 
 // Cuts the grid quads that decideRowCuts picks: in two along a row's or a
 // column's line, in four where those cross, in three over a fork's pair of
-// grid quads, or in five where a line crosses the fork.
+// grid quads, or in five where a line crosses the fork; then slides the
+// points and lays strips.
 void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
                 const std::vector<double>& gridU, const std::vector<double>& gridV,
                 const std::vector<Point3>& gridCentre) {
@@ -218,19 +223,27 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
             }
         }
 
-    // Points slide to bring the last edges into range; quads whose corners
-    // moved get their centres again.
+    // Points slide to bring edges into range; strips halve the quads that
+    // are still too long or bend too far, and points slide again. Points
+    // that moved or are new get their place on the surface, and quads that
+    // changed or whose corners moved get their centres again.
     std::vector<double> oldU = u, oldV = v;
     tidyFaceEdges(out->quads, &u, &v);
+    std::vector<char> changed;
+    layFaceStrips(&out->quads, &out->gridQuadOf, &changed, &u, &v, faceQuadLimit);
+    tidyFaceEdges(out->quads, &u, &v);
+    out->points.resize(u.size());
+    out->onBorder.resize(u.size(), 0); // strips stay inside the face
+    out->centres.resize(out->quads.size());
     std::vector<char> moved(u.size());
     for (size_t k = 0; k < u.size(); ++k)
-        if (u[k] != oldU[k] || v[k] != oldV[k]) {
+        if (k >= oldU.size() || u[k] != oldU[k] || v[k] != oldV[k]) {
             moved[k] = 1;
             out->points[k] = symmetricFacePoint(u[k], v[k]);
         }
     for (size_t q = 0; q < out->quads.size(); ++q) {
         const auto& c = out->quads[q];
-        if (!(moved[c[0]] || moved[c[1]] || moved[c[2]] || moved[c[3]]))
+        if (!(changed[q] || moved[c[0]] || moved[c[1]] || moved[c[2]] || moved[c[3]]))
             continue;
         double qu[4], qv[4];
         Point3 p[4];
@@ -238,6 +251,21 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
             qu[k] = u[c[k]], qv[k] = v[c[k]], p[k] = out->points[c[k]];
         out->centres[q] = quadCentre(qu, qv, p);
     }
+    // Each grid quad's pieces together, in the grid's order, for the GPU
+    // order's bands.
+    std::vector<uint32_t> order(out->quads.size());
+    for (uint32_t q = 0; q < order.size(); ++q)
+        order[q] = q;
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        return out->gridQuadOf[a] < out->gridQuadOf[b];
+    });
+    FaceMesh sorted = *out;
+    for (size_t i = 0; i < order.size(); ++i) {
+        sorted.quads[i] = out->quads[order[i]];
+        sorted.centres[i] = out->centres[order[i]];
+        sorted.gridQuadOf[i] = out->gridQuadOf[order[i]];
+    }
+    *out = std::move(sorted);
 }
 
 } // namespace

@@ -7,27 +7,24 @@
 
 namespace {
 
-// Quads across the steep walls span far more surface than those beside
-// them, and one grid per face cannot crowd its lines onto every wall at
-// once. Where a pair of neighbouring rows of grid quads has sides across the
-// rows longer than splitLength, or a quad whose centre lies further than
-// centreLimit from its corners' mean is halved closer along the rows than
-// along the columns, an extra line runs through the middle of each row of
-// the pair, halving its quads; likewise for pairs of columns, and where a
-// row's lines cross a column's the quad is cut in four. The two lines of a
-// pair end in a fork at each end of their run: they meet the next grid line
-// at one point, which they pull towards them, so that corner is shared by
-// three quads and the point across the fork by five. A run that reaches the
-// face's border goes on over it: the neighbouring face cuts the same quads,
-// as the image of this one.
+// Where a grid quad bends so far that its centre lies further than
+// centreLimit from its corners' mean, and it is halved closer along the
+// rows than along the columns, an extra line runs through the middle of
+// each row of its pair of rows, halving their quads; likewise for pairs of
+// columns, and where a row's lines cross a column's the quad is cut in
+// four. The two lines of a pair end in a fork at each end of their run: they
+// meet the next grid line at one point, which they pull towards them, so
+// that corner is shared by three quads and the point across the fork by
+// five. A run that reaches the face's border goes on over it: the
+// neighbouring face cuts the same quads, as the image of this one.
 //
-// Both limits spend the quad budget (at most 152,000): measured, these keep
-// every centre within 0.006 of its corners' mean and 99.6 % within 0.003,
-// and leave about one edge in thirty-five longer than 0.056 (one in
-// sixty-six once the points have slid, blob_face_tidy.cpp). Cutting every side
-// longer than 0.056 leaves one in two hundred, but takes 203,000 quads.
-constexpr double splitLength = 0.085;
-constexpr double centreLimit = 0.0032;
+// These cuts take the worst bends, where a quad's centre sits far off;
+// strips that follow the quads in need (blob_face_strips.cpp) take the
+// rest, and the sides that are too long, for fewer quads. Measured: with
+// the limit at 0.0032 the strips are left too few quads and one edge in
+// sixty stays out of range; at 0.0042 fewer than 99 % of the centres lie
+// within 0.003 of their corners' mean.
+constexpr double centreLimit = 0.004;
 
 void markRuns(RowCuts* rc) {
     const int n = rc->n;
@@ -101,31 +98,15 @@ void markCentreCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
 
 } // namespace
 
-// Decides the row pairs' cuts: first where their sides are too long or their
-// centres too far off, then runs grow until no fork lies in a quad that a
-// column pair's fork takes (a row's line may cross a column's fork, but two
-// forks cannot share a quad), and no two runs leave a gap of one quad (a
-// fork needs its own).
+// Decides the row pairs' cuts: first where their centres are too far off,
+// then runs grow until no fork lies in a quad that a column pair's fork
+// takes (a row's line may cross a column's fork, but two forks cannot share
+// a quad), and no two runs leave a gap of one quad (a fork needs its own).
 void decideRowCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
                    const std::vector<double>& gridU, const std::vector<double>& gridV,
                    const std::vector<Point3>& gridCentre) {
-    const int side = n + 1;
     rc->n = n;
     rc->need.assign((n / 2) * n, 0);
-    auto along = [&](int a,
-                     int b) { // the longest side from (a, b) to (a, b + 1), or a mirror image's
-        double longest = 0;
-        for (int m = 0; m < 4; ++m) {
-            int ma = m & 1 ? n - a : a, b0 = m & 2 ? n - b : b, b1 = m & 2 ? n - b - 1 : b + 1;
-            longest = std::max(longest,
-                               pointDistance(gridPoint[ma * side + b0], gridPoint[ma * side + b1]));
-        }
-        return longest;
-    };
-    for (int b = 0; b + 1 < n; b += 2)
-        for (int a = 0; a < n; ++a)
-            rc->need[(b / 2) * n + a] = std::max({along(a, b), along(a + 1, b), along(a, b + 1),
-                                                  along(a + 1, b + 1)}) > splitLength;
     markCentreCuts(rc, n, gridPoint, gridU, gridV, gridCentre);
     for (bool changed = true; changed;) {
         changed = false;
