@@ -41,6 +41,14 @@ Point3 symmetricFacePoint(double u, double v) {
     return mirrorFromEighth(p, swap, flipU, flipV);
 }
 
+void facePointAndNormal(Point3* p, Point3* n, double u, double v) {
+    Point3 pu, pv;
+    blobFacePoint(p, &pu, &pv, u, v);
+    Point3 c{pu.y * pv.z - pu.z * pv.y, pu.z * pv.x - pu.x * pv.z, pu.x * pv.y - pu.y * pv.x};
+    double l = std::sqrt(c.x * c.x + c.y * c.y + c.z * c.z);
+    *n = {c.x / l, c.y / l, c.z / l};
+}
+
 Point3 quadCentre(const double u[4], const double v[4], const Point3 corner[4]) {
     Point3 mean{0, 0, 0};
     for (int k = 0; k < 4; ++k)

@@ -15,6 +15,10 @@ Point3 mirrorFromEighth(Point3 p, bool swap, bool flipU, bool flipV);
 // mirror lines sit exactly on them.
 Point3 symmetricFacePoint(double u, double v);
 
+// The surface point at face coordinates (u, v), computed directly rather
+// than through the eighth, and its unit normal (outward).
+void facePointAndNormal(Point3* p, Point3* n, double u, double v);
+
 // The surface point at the middle of a quad with corners at face
 // coordinates (u[k], v[k]), counter-clockwise: the point of the surface,
 // over the quad's own patch of face coordinates, nearest to the mean of its

@@ -112,11 +112,9 @@ void removeQuadEdges(Face* f, uint32_t q) {
 }
 
 Point3 unitNormal(double pu, double pv) {
-    Point3 p, a, b;
-    blobFacePoint(&p, &a, &b, pu, pv);
-    Point3 n{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-    double l = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-    return {n.x / l, n.y / l, n.z / l};
+    Point3 p, n;
+    facePointAndNormal(&p, &n, pu, pv);
+    return n;
 }
 
 uint32_t addPoint(Face* f, double pu, double pv) {
@@ -640,11 +638,12 @@ void layFaceStrips(std::vector<Quad>* quads, std::vector<uint32_t>* gridQuadOf,
                 continue;
             Point2 middle{((*u)[p0] + (*u)[p1]) / 2, ((*v)[p0] + (*v)[p1]) / 2};
             const Point2* nearest = nullptr;
-            for (const Point2& p : pits)
-                if (std::hypot(p.u - middle.u, p.v - middle.v) < 0.3 &&
-                    (!nearest || std::hypot(p.u - middle.u, p.v - middle.v) <
-                                     std::hypot(nearest->u - middle.u, nearest->v - middle.v)))
-                    nearest = &p;
+            double nearestDistance = 0.3; // pits further off are not this side's
+            for (const Point2& p : pits) {
+                double d = std::hypot(p.u - middle.u, p.v - middle.v);
+                if (d < nearestDistance)
+                    nearest = &p, nearestDistance = d;
+            }
             // A ring around a pit on the diagonal would cross the mirror line.
             Candidate ring, row;
             if (nearest && nearest->u != nearest->v &&

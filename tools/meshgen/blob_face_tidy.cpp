@@ -15,7 +15,6 @@
 #include "blob_face_tidy.h"
 
 #include "blob_face_points.h"
-#include "blob_surface_field.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,11 +43,9 @@ struct Sample {
 };
 
 Sample sampleAt(double u, double v) {
-    Point3 p, pu, pv;
-    blobFacePoint(&p, &pu, &pv, u, v);
-    Point3 n{pu.y * pv.z - pu.z * pv.y, pu.z * pv.x - pu.x * pv.z, pu.x * pv.y - pu.y * pv.x};
-    double l = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-    return {p, {n.x / l, n.y / l, n.z / l}};
+    Sample s;
+    facePointAndNormal(&s.p, &s.n, u, v);
+    return s;
 }
 
 double excess(double length) {

@@ -259,13 +259,17 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
     std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
         return out->gridQuadOf[a] < out->gridQuadOf[b];
     });
-    FaceMesh sorted = *out;
+    std::vector<std::array<uint32_t, 4>> quads(order.size());
+    std::vector<Point3> centres(order.size());
+    std::vector<uint32_t> gridQuadOf(order.size());
     for (size_t i = 0; i < order.size(); ++i) {
-        sorted.quads[i] = out->quads[order[i]];
-        sorted.centres[i] = out->centres[order[i]];
-        sorted.gridQuadOf[i] = out->gridQuadOf[order[i]];
+        quads[i] = out->quads[order[i]];
+        centres[i] = out->centres[order[i]];
+        gridQuadOf[i] = out->gridQuadOf[order[i]];
     }
-    *out = std::move(sorted);
+    out->quads.swap(quads);
+    out->centres.swap(centres);
+    out->gridQuadOf.swap(gridQuadOf);
 }
 
 } // namespace
