@@ -61,9 +61,10 @@ void checkOrdering(void (*build)(QuadSurface*)) {
     EXPECT_TRUE(before == after);
     EXPECT_NE(ordered.indices, grid.indices);  // it did reorder
     // Near the floor of 0.5 (each vertex transformed once) with a 32-entry
-    // cache, and clearly better than the grid order with 16 entries.
-    EXPECT_LE(cacheMissRatio(ordered, 32), 0.6);
-    EXPECT_LT(cacheMissRatio(ordered, 16), cacheMissRatio(grid, 16) - 0.1);
+    // cache (measured 0.563 and 0.567), and better than the grid order with
+    // 16 entries.
+    EXPECT_LE(cacheMissRatio(ordered, 32), 0.57);
+    EXPECT_LT(cacheMissRatio(ordered, 16), cacheMissRatio(grid, 16));
 
     // The comparison sees a single triangle turned over.
     TriangleMesh flipped = ordered;

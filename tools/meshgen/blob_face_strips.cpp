@@ -19,9 +19,9 @@
 // side's other quad that winds once around the pit), and along the row of
 // quads that need halving, closed by the shortest way back from one end to
 // the other. Steps through quads that need halving cost little, steps that
-// turn cost two quads, and sides too short to halve are closed. The strips
-// that add the fewest quads for each quad they mend are laid first, until
-// the quad budget is spent.
+// turn cost two quads, and sides too short to halve are closed. Strips that
+// mend the worst quads are laid first; then those that add the fewest quads
+// for each quad they mend, until the quad budget is spent.
 #include "blob_face_strips.h"
 
 #include "blob_face_points.h"
@@ -39,18 +39,23 @@ namespace {
 
 constexpr double longSide = 0.0545;    // sides longer than this are halved
 constexpr double shortestCut = 0.0095; // sides shorter than this are not
-// A quad bends too far when its middle lies further than this from its
-// corners' mean, or when its normal there and its corners' mean normal are
-// further apart than this (cosine of 10 degrees).
-constexpr double centreLimit = 0.003, normalLimit = 0.98481;
+// A quad bends too far when its centre point lies further than this from
+// its corners' mean, or when its normal there and its corners' mean normal
+// are further apart than this (cosine of 10 degrees). The centre limit sits
+// a little inside the 0.003 the mesh keeps to: the points slide afterwards.
+constexpr double centreLimit = 0.0027, normalLimit = 0.98481;
 // A step that halves a quad in need costs this much less than the quad it
 // adds; one through a side shorter than shortSide this much more, since
 // halving it spends a quad and leaves short edges.
 constexpr double mendBonus = 0.85, shortSide = 0.02, shortPenalty = 0.5;
 // A strip may add at most this many quads for each quad it mends, and a
-// search gives up past this cost.
-constexpr double worth = 2.5, maxCost = 60;
-constexpr int passes = 8;
+// search gives up past this cost. Measured: at 2.5 some of the budget is
+// left and three fifths more edges stay out of range.
+constexpr double worth = 3.5, maxCost = 60;
+// The worst quads: those whose centre lies further than this from their
+// corners' mean, or with a side longer than severeLength.
+constexpr double severeCentre = 0.0045, severeLength = 0.07;
+constexpr int passes = 16;
 
 using Quad = std::array<uint32_t, 4>;
 
@@ -83,6 +88,7 @@ struct Face {
     // Per quad: -2 not yet known, -1 bends little, else the sides (0 and 2,
     // or 1 and 3) that a strip through it must cross to halve it.
     std::vector<signed char> bend;
+    std::vector<char> severe; // per quad: it bends far past the limits
     // While strips are searched the quads stay as they are, and each
     // side's neighbour, the side's index there and its length are kept.
     bool cached = false;
@@ -183,16 +189,21 @@ int addedQuads(int in, int out) {
 
 // Whether quad q bends too far, and if so which pair of its sides a strip
 // must cross to halve it: the pair along which its corners' normals turn
-// most. The surface point over the middle of its face coordinates stands in
-// for its centre point.
+// most. Its normal is taken at the middle of its face coordinates.
 int bendOf(Face* f, uint32_t q) {
-    if (f->bend.size() < f->quads->size())
+    if (f->bend.size() < f->quads->size()) {
         f->bend.resize(f->quads->size(), -2);
+        f->severe.resize(f->quads->size(), 0);
+    }
     if (f->bend[q] != -2)
         return f->bend[q];
     const Quad& c = (*f->quads)[q];
     Point2 middle = centroid(*f, q);
-    Point3 centre = symmetricFacePoint(middle.u, middle.v), n = unitNormal(middle.u, middle.v);
+    double qu[4], qv[4];
+    Point3 qp[4];
+    for (int k = 0; k < 4; ++k)
+        qu[k] = (*f->u)[c[k]], qv[k] = (*f->v)[c[k]], qp[k] = f->point[c[k]];
+    Point3 centre = quadCentre(qu, qv, qp), n = unitNormal(middle.u, middle.v);
     Point3 mean{0, 0, 0}, sum{0, 0, 0};
     for (uint32_t k : c) {
         const Point3 &p = f->point[k], &m = f->normal[k];
@@ -202,7 +213,9 @@ int bendOf(Face* f, uint32_t q) {
     double cosine = (n.x * sum.x + n.y * sum.y + n.z * sum.z) /
                     std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
     int result = -1;
-    if (pointDistance(centre, mean) > centreLimit || cosine < normalLimit) {
+    double offset = pointDistance(centre, mean);
+    f->severe[q] = offset > severeCentre;
+    if (offset > centreLimit || cosine < normalLimit) {
         auto turn = [&](uint32_t a, uint32_t b) {
             return pointDistance(f->normal[a], f->normal[b]);
         };
@@ -564,6 +577,7 @@ struct Candidate {
     std::vector<std::pair<uint32_t, Quad>> quadsBefore;
     int added = 0, mended = 0;
     double ratio = 0;
+    bool severe = false;
 };
 
 bool makeCandidate(const Face& f, const std::vector<Step>& strip, Candidate* c) {
@@ -577,7 +591,11 @@ bool makeCandidate(const Face& f, const std::vector<Step>& strip, Candidate* c) 
     for (const Step& step : strip) {
         c->quadsBefore.push_back({step.quad, (*f.quads)[step.quad]});
         c->added += 8 * addedQuads(step.in, step.out);
-        c->mended += 8 * mends(f, step.quad, step.in, step.out);
+        bool mended = mends(f, step.quad, step.in, step.out);
+        c->mended += 8 * mended;
+        c->severe =
+            c->severe ||
+            (mended && (f.severe[step.quad] || sideLength(f, step.quad, step.out) > severeLength));
     }
     c->ratio = c->mended ? double(c->added) / c->mended : 1e300;
     return c->ratio <= worth;
@@ -605,7 +623,7 @@ void cacheSides(Face* f) {
 void layFaceStrips(std::vector<Quad>* quads, std::vector<uint32_t>* gridQuadOf,
                    std::vector<char>* fresh, std::vector<double>* u, std::vector<double>* v,
                    size_t quadLimit) {
-    Face f{quads, gridQuadOf, fresh, u, v, {}, {}, {}, {}, {}, false, {}, {}};
+    Face f{quads, gridQuadOf, fresh, u, v, {}, {}, {}, {}, {}, {}, false, {}, {}};
     fresh->assign(quads->size(), 0);
     for (size_t k = 0; k < u->size(); ++k) {
         f.point.push_back(symmetricFacePoint((*u)[k], (*v)[k]));
@@ -616,6 +634,9 @@ void layFaceStrips(std::vector<Quad>* quads, std::vector<uint32_t>* gridQuadOf,
         addQuadEdges(&f, q);
     const std::vector<Point2> pits = findPits();
 
+    // First only the strips that mend the worst quads, pass after pass while
+    // any are laid, so that the budget never leaves those unmended; then all.
+    bool severeOnly = true;
     for (int pass = 0; pass < passes; ++pass) {
         cacheSides(&f);
         std::vector<char> usable(quads->size());
@@ -631,10 +652,14 @@ void layFaceStrips(std::vector<Quad>* quads, std::vector<uint32_t>* gridQuadOf,
             uint32_t p0 = uint32_t(entry.first >> 32), p1 = uint32_t(entry.first);
             uint32_t a = e.quad[0];
             int k = sideIndex(f, a, p0, p1);
-            bool start = pointDistance(f.point[p0], f.point[p1]) > longSide;
-            for (uint32_t q : e.quad)
-                start = start || (f.bend[q] >= 0 && sideIndex(f, q, p0, p1) % 2 == f.bend[q]);
-            if (!start)
+            double length = pointDistance(f.point[p0], f.point[p1]);
+            bool start = length > longSide, worst = length > severeLength;
+            for (uint32_t q : e.quad) {
+                bool across = f.bend[q] >= 0 && sideIndex(f, q, p0, p1) % 2 == f.bend[q];
+                start = start || across;
+                worst = worst || (across && f.severe[q]);
+            }
+            if (!start || (severeOnly && !worst))
                 continue;
             Point2 middle{((*u)[p0] + (*u)[p1]) / 2, ((*v)[p0] + (*v)[p1]) / 2};
             const Point2* nearest = nullptr;
@@ -654,17 +679,20 @@ void layFaceStrips(std::vector<Quad>* quads, std::vector<uint32_t>* gridQuadOf,
         }
         f.cached = false;
 
-        // The cheapest strips for what they mend first; a strip whose quads
-        // an earlier one has cut waits for the next pass.
+        // Strips that mend the worst quads first, then the cheapest for what
+        // they mend; a strip whose quads an earlier one has cut waits for the
+        // next pass.
         std::stable_sort(candidates.begin(), candidates.end(),
-                         [](const Candidate& x, const Candidate& y) { return x.ratio < y.ratio; });
+                         [](const Candidate& x, const Candidate& y) {
+                             return x.severe != y.severe ? x.severe : x.ratio < y.ratio;
+                         });
         int laid = 0;
         bool full = false;
         for (const Candidate& c : candidates) {
             bool current = true;
             for (const auto& before : c.quadsBefore)
                 current = current && (*quads)[before.first] == before.second;
-            if (!current)
+            if (!current || (severeOnly && !c.severe))
                 continue;
             if (quads->size() + size_t(c.added) > quadLimit) {
                 full = true;
@@ -674,7 +702,8 @@ void layFaceStrips(std::vector<Quad>* quads, std::vector<uint32_t>* gridQuadOf,
                 layStrip(&f, each);
             ++laid;
         }
-        if (!laid || full)
+        if (full || (!laid && !severeOnly))
             break;
+        severeOnly = severeOnly && laid;
     }
 }

@@ -6,8 +6,10 @@
 //
 // Each move is a small step of one point, and of its mirror images with it,
 // down the slope of the squared amounts by which the edges of its quads lie
-// out of range. A move is kept only if it harms none of those quads: none
-// may turn over in face coordinates, gain an edge out of range, move its
+// out of range and their centres lie off their corners' mean. Sliding the
+// corners of a quad that bends over a rim narrows it across the bend, which
+// brings its centre back near its corners' mean without new quads. A move is kept only if it harms
+// none of those quads: none may turn over in face coordinates, gain an edge out of range, move its
 // centre further than 0.003 from its corners' mean (unless it already lay
 // further) or bend its normals more (unless they already bent less than a
 // set limit), and their edges may grow only a little in all. So every
@@ -26,9 +28,12 @@ namespace {
 // The range that the edges are brought into, a little inside 0.004-0.056:
 // the centre points that the mesh finally gets sit a little off the ones
 // estimated here.
-constexpr double longest = 0.0545, shortest = 0.0046;
+constexpr double longest = 0.0545, shortest = 0.006;
 constexpr double trueLongest = 0.056, trueShortest = 0.004;
 constexpr double centreLimit = 0.003;
+// Centres further than centreAim from their corners' mean count against a
+// quad too, their excess weighing this much more than an edge's.
+constexpr double centreAim = 0.0028, centreWeight = 20;
 // Normals at a quad's centre and corners may turn this far apart (cosine of
 // 10 degrees) before a move may not turn them further.
 constexpr double normalLimit = 0.98481;
@@ -53,10 +58,12 @@ double excess(double length) {
     return e * e;
 }
 
-// How a quad looks: the squared excess of its sides and spokes, their total
+// How a quad looks: the squared excess of its sides and spokes and of its
+// centre's distance from its corners' mean, its sides' and spokes' total
 // length, how many of them lie out of range, its centre's distance from its
 // corners' mean, the cosine between its centre's normal and its corners'
-// mean normal, and whether it has turned over in face coordinates.
+// mean normal, and whether it has turned over, in face coordinates or in
+// one of its triangles.
 struct Look {
     double cost = 0, centre = 0, normalCos = 1, total = 0;
     int outside = 0;
@@ -101,9 +108,19 @@ Look lookAt(const Mesh& m, uint32_t q) {
         centre.p = quadCentre(qu, qv, corner);
         look.centre = pointDistance(centre.p, mean);
     }
+    if (look.centre > centreAim)
+        look.cost += centreWeight * (look.centre - centreAim) * (look.centre - centreAim);
     double l = std::sqrt(normal.x * normal.x + normal.y * normal.y + normal.z * normal.z);
     look.normalCos = (centre.n.x * normal.x + centre.n.y * normal.y + centre.n.z * normal.z) / l;
     for (int k = 0; k < 4; ++k) {
+        // Each of the quad's four triangles around its centre must face the
+        // way its corners' normals do, or it folds over.
+        const Point3 &a = m.sample[c[k]].p, &b = m.sample[c[(k + 1) % 4]].p;
+        Point3 ab{b.x - a.x, b.y - a.y, b.z - a.z},
+            ac{centre.p.x - a.x, centre.p.y - a.y, centre.p.z - a.z};
+        Point3 face{ab.y * ac.z - ab.z * ac.y, ab.z * ac.x - ab.x * ac.z,
+                    ab.x * ac.y - ab.y * ac.x};
+        look.turned = look.turned || face.x * normal.x + face.y * normal.y + face.z * normal.z <= 0;
         for (double length : {pointDistance(m.sample[c[k]].p, m.sample[c[(k + 1) % 4]].p),
                               pointDistance(m.sample[c[k]].p, centre.p)}) {
             look.cost += excess(length);

@@ -1,9 +1,11 @@
 // The blob: a closed, relief-covered surface with the symmetry of a cube. One
-// face's quad grid is laid over the surface and cut finer where its quads
-// bend furthest; its points slide to bring edges into range where that harms
-// nothing; closed strips of quads then halve the quads that are still too
-// long or bend too far, and the points slide again. The six faces are the
-// images of that face under the quarter turns that carry +X to each face.
+// face's quad grid is laid over the surface: every other line of a grid
+// relaxed over the relief, with the lines between put back, as cuts, only
+// where its quads run too long or bend too far; its points slide to bring
+// edges into range where that harms nothing; closed strips of quads then
+// halve the quads that are still too long or bend too far, and the points
+// slide again. The six faces are the images of that face under the quarter
+// turns that carry +X to each face.
 #include "quad_surface.h"
 
 #include "blob_face_points.h"
@@ -23,9 +25,14 @@
 
 namespace {
 
-// Quads along each side of a face's grid: 6 * 148^2 = 131424 before it is
-// cut finer.
-constexpr int faceCells = 148;
+// Quads along each side of the relaxed grid. The face's grid takes every
+// other line of it, 6 * 76^2 = 34,656 quads, and its cuts put the lines
+// between back where they are needed. A relaxed grid crowds its lines onto
+// the walls and rims, but each line runs on across the whole face: keeping
+// all of them (6 * 148^2 = 131,424 quads for a 148 grid) leaves most quads
+// away from the walls long in one direction and needlessly short in the
+// other, and strips cannot then mend the long ones within the budget.
+constexpr int relaxedCells = 152;
 // The quads one face may have once cut and stripped: the whole blob at most
 // 152,000, which keeps its frame cost near that of the earlier blob.
 constexpr size_t faceQuadLimit = 152000 / 6;
@@ -51,17 +58,21 @@ struct FaceMesh {
     std::vector<char> onBorder; // per point: it lies on the face's border
     std::vector<std::array<uint32_t, 4>> quads;
     std::vector<Point3> centres;
-    std::vector<uint32_t> gridQuadOf; // for each quad, i * n + j of the grid quad it lies in
+    // For each quad, i * n + j of the grid quad it lies in; once all is laid,
+    // I * 2n + J of the relaxed grid's quad that holds its middle.
+    std::vector<uint32_t> gridQuadOf;
 };
 
 // Cuts the grid quads that decideRowCuts picks: in two along a row's or a
 // column's line, in four where those cross, in three over a fork's pair of
 // grid quads, or in five where a line crosses the fork; then slides the
-// points and lays strips.
+// points and lays strips. A cut's new points are those of the relaxed grid
+// (fineU, fineV: 2n + 1 points a side) between the grid's.
 void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
                 const std::vector<double>& gridU, const std::vector<double>& gridV,
-                const std::vector<Point3>& gridCentre) {
-    const int side = n + 1;
+                const std::vector<Point3>& gridCentre, const std::vector<double>& fineU,
+                const std::vector<double>& fineV) {
+    const int side = n + 1, fineSide = 2 * n + 1;
     RowCuts rc;
     decideRowCuts(&rc, n, gridPoint, gridU, gridV, gridCentre);
 
@@ -99,13 +110,18 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
         v.push_back(pv);
         return k;
     };
+    // The relaxed grid's point between grid points a and b, or amid the four
+    // corners of grid quad (i, j).
+    auto finePoint = [&](int fi, int fj) {
+        return addPoint(fineU[fi * fineSide + fj], fineV[fi * fineSide + fj]);
+    };
     std::map<std::pair<uint32_t, uint32_t>, uint32_t> middle;
     auto midpoint = [&](uint32_t a, uint32_t b) {
         auto key = std::make_pair(std::min(a, b), std::max(a, b));
         auto found = middle.find(key);
         if (found != middle.end())
             return found->second;
-        uint32_t k = addPoint((u[a] + u[b]) / 2, (v[a] + v[b]) / 2);
+        uint32_t k = finePoint(int(a / side + b / side), int(a % side + b % side));
         middle.emplace(key, k);
         return k;
     };
@@ -193,8 +209,7 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
             } else if (rowCut && columnCut) {
                 uint32_t ma = midpoint(p00, p10), mb = midpoint(p10, p11), mc = midpoint(p01, p11),
                          md = midpoint(p00, p01);
-                uint32_t x = addPoint((u[p00] + u[p10] + u[p11] + u[p01]) / 4,
-                                      (v[p00] + v[p10] + v[p11] + v[p01]) / 4);
+                uint32_t x = finePoint(2 * i + 1, 2 * j + 1);
                 pieces = {{p00, ma, x, md}, {ma, p10, mb, x}, {x, mb, p11, mc}, {md, x, mc, p01}};
             } else if (rowCut) {
                 uint32_t low = midpoint(p00, p01), high = midpoint(p10, p11);
@@ -251,8 +266,40 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
             qu[k] = u[c[k]], qv[k] = v[c[k]], p[k] = out->points[c[k]];
         out->centres[q] = quadCentre(qu, qv, p);
     }
-    // Each grid quad's pieces together, in the grid's order, for the GPU
-    // order's bands.
+    // Each quad goes with the relaxed grid's quad that holds its middle in
+    // face coordinates (or whose middle lies nearest), and the quads are put
+    // in that grid's order: the GPU order's bands walk it. The face's own
+    // grid quads hold up to a dozen pieces each, too many for a band's rows
+    // to stay in the vertex cache.
+    auto fine = [&](int fi, int fj) {
+        return std::make_pair(fineU[fi * fineSide + fj], fineV[fi * fineSide + fj]);
+    };
+    for (size_t q = 0; q < out->quads.size(); ++q) {
+        int i = int(out->gridQuadOf[q] / n), j = int(out->gridQuadOf[q] % n);
+        double cu = 0, cv = 0;
+        for (uint32_t k : out->quads[q])
+            cu += u[k] / 4, cv += v[k] / 4;
+        int best = 0;
+        double bestDistance = 1e300;
+        for (int cell = 0; cell < 4; ++cell) {
+            int fi = 2 * i + cell / 2, fj = 2 * j + cell % 2;
+            std::pair<double, double> c[4] = {fine(fi, fj), fine(fi + 1, fj), fine(fi + 1, fj + 1),
+                                              fine(fi, fj + 1)};
+            bool inside = true;
+            double mu = 0, mv = 0;
+            for (int k = 0; k < 4; ++k) {
+                const auto &a = c[k], &b = c[(k + 1) % 4];
+                inside = inside && (b.first - a.first) * (cv - a.second) -
+                                           (b.second - a.second) * (cu - a.first) >=
+                                       0;
+                mu += c[k].first / 4, mv += c[k].second / 4;
+            }
+            double distance = inside ? -1 : std::hypot(cu - mu, cv - mv);
+            if (distance < bestDistance)
+                best = cell, bestDistance = distance;
+        }
+        out->gridQuadOf[q] = uint32_t((2 * i + best / 2) * 2 * n + 2 * j + best % 2);
+    }
     std::vector<uint32_t> order(out->quads.size());
     for (uint32_t q = 0; q < order.size(); ++q)
         order[q] = q;
@@ -272,19 +319,15 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
     out->gridQuadOf.swap(gridQuadOf);
 }
 
-} // namespace
-
-void buildBlobSurface(QuadSurface* out) {
-    BlobFaceGrid grid;
-    buildBlobFaceGrid(&grid, faceCells);
+// Face coordinates of all the grid's points, taken from the eighth
+// 0 <= u <= v, the rest as their exact mirror images, with the points on the
+// mirror lines exactly on them; the surface points then come out mirrored
+// to the last bit, so that the faces' shared borders coincide.
+void faceCoordinates(std::vector<double>* faceU, std::vector<double>* faceV,
+                     const BlobFaceGrid& grid) {
     const int n = grid.cells, side = n + 1;
-
-    // Face coordinates taken from the eighth 0 <= u <= v, the rest as their
-    // exact mirror images, with the points on the mirror lines exactly on
-    // them; the surface points then come out mirrored to the last bit, so
-    // that the faces' shared borders coincide.
-    std::vector<Point3> facePoint(side * side);
-    std::vector<double> faceU(side * side), faceV(side * side);
+    faceU->resize(side * side);
+    faceV->resize(side * side);
     for (int i = 0; i < side; ++i)
         for (int j = 0; j < side; ++j) {
             bool flipU = 2 * i < n, flipV = 2 * j < n;
@@ -294,10 +337,32 @@ void buildBlobSurface(QuadSurface* out) {
             double u = 2 * lo == n ? 0.0 : (lo == n ? 1.0 : grid.u[k]);
             double v = hi == n ? 1.0 : (lo == hi ? u : grid.v[k]);
             double fu = swap ? v : u, fv = swap ? u : v;
-            faceU[i * side + j] = flipU ? -fu : fu;
-            faceV[i * side + j] = flipV ? -fv : fv;
-            facePoint[i * side + j] = symmetricFacePoint(faceU[i * side + j], faceV[i * side + j]);
+            (*faceU)[i * side + j] = flipU ? -fu : fu;
+            (*faceV)[i * side + j] = flipV ? -fv : fv;
         }
+}
+
+} // namespace
+
+void buildBlobSurface(QuadSurface* out) {
+    BlobFaceGrid fine;
+    buildBlobFaceGrid(&fine, relaxedCells);
+    std::vector<double> fineU, fineV;
+    faceCoordinates(&fineU, &fineV, fine);
+    // The face's grid: every other line of the relaxed one.
+    BlobFaceGrid grid;
+    grid.cells = relaxedCells / 2;
+    const int n = grid.cells, side = n + 1, fineSide = 2 * n + 1;
+    for (int i = 0; i < side; ++i)
+        for (int j = 0; j < side; ++j) {
+            grid.u.push_back(fine.u[2 * i * fineSide + 2 * j]);
+            grid.v.push_back(fine.v[2 * i * fineSide + 2 * j]);
+        }
+    std::vector<double> faceU, faceV;
+    faceCoordinates(&faceU, &faceV, grid);
+    std::vector<Point3> facePoint(side * side);
+    for (int k = 0; k < side * side; ++k)
+        facePoint[k] = symmetricFacePoint(faceU[k], faceV[k]);
     // Centre points likewise: those of the quads of the eighth, and their
     // mirror images.
     std::vector<Point3> faceCentre(n * n);
@@ -324,16 +389,23 @@ void buildBlobSurface(QuadSurface* out) {
         }
 
     FaceMesh mesh;
-    refineFace(&mesh, n, facePoint, faceU, faceV, faceCentre);
+    refineFace(&mesh, n, facePoint, faceU, faceV, faceCentre, fineU, fineV);
 
     out->points.clear();
     out->quads.clear();
     out->centres.clear();
     out->gridQuads.clear();
     out->gridQuadOf.clear();
+    // The six bosses face exactly along their axes; a wall that happens to
+    // face within 0.001 of one does not.
+    out->axisNormalsOnAxesOnly = true;
     // Points on a face's border are shared with the neighbouring faces; the
-    // grid is exactly mirror-symmetric, so the copies coincide exactly.
-    std::map<std::array<double, 3>, uint32_t> border;
+    // grid is exactly mirror-symmetric, so the copies coincide exactly. The
+    // relaxed grid's quads, which order the quads for the GPU, number their
+    // corners apart from the mesh's points, shared in the same way.
+    std::map<std::array<double, 3>, uint32_t> border, fineBorder;
+    std::vector<uint32_t> fineIndex(fineU.size());
+    uint32_t finePoints = 0;
     std::vector<uint32_t> index(mesh.points.size());
     for (int face = 0; face < 6; ++face) {
         for (size_t k = 0; k < mesh.points.size(); ++k) {
@@ -349,11 +421,24 @@ void buildBlobSurface(QuadSurface* out) {
             index[k] = next;
             out->points.push_back(p);
         }
+        for (int i = 0; i < fineSide; ++i)
+            for (int j = 0; j < fineSide; ++j) {
+                int k = i * fineSide + j;
+                fineIndex[k] = finePoints;
+                if (i == 0 || j == 0 || i == 2 * n || j == 2 * n) {
+                    Point3 p = rotateToFace(face, symmetricFacePoint(fineU[k], fineV[k]));
+                    auto found =
+                        fineBorder.emplace(std::array<double, 3>{p.x, p.y, p.z}, finePoints);
+                    fineIndex[k] = found.first->second;
+                }
+                finePoints += fineIndex[k] == finePoints;
+            }
         uint32_t firstGridQuad = uint32_t(out->gridQuads.size());
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j)
-                out->gridQuads.push_back({index[i * side + j], index[(i + 1) * side + j],
-                                          index[(i + 1) * side + j + 1], index[i * side + j + 1]});
+        for (int i = 0; i < 2 * n; ++i)
+            for (int j = 0; j < 2 * n; ++j)
+                out->gridQuads.push_back(
+                    {fineIndex[i * fineSide + j], fineIndex[(i + 1) * fineSide + j],
+                     fineIndex[(i + 1) * fineSide + j + 1], fineIndex[i * fineSide + j + 1]});
         for (size_t q = 0; q < mesh.quads.size(); ++q) {
             const auto& c = mesh.quads[q];
             out->quads.push_back({index[c[0]], index[c[1]], index[c[2]], index[c[3]]});

@@ -7,24 +7,24 @@
 
 namespace {
 
-// Where a grid quad bends so far that its centre lies further than
-// centreLimit from its corners' mean, and it is halved closer along the
-// rows than along the columns, an extra line runs through the middle of
-// each row of its pair of rows, halving their quads; likewise for pairs of
-// columns, and where a row's lines cross a column's the quad is cut in
-// four. The two lines of a pair end in a fork at each end of their run: they
-// meet the next grid line at one point, which they pull towards them, so
-// that corner is shared by three quads and the point across the fork by
-// five. A run that reaches the face's border goes on over it: the
-// neighbouring face cuts the same quads, as the image of this one.
+// The face's grid has every other line of the relaxed grid; the lines
+// between go back in as cuts wherever a grid quad needs them. Where a grid
+// quad's sides run longer than lengthLimit, an extra line runs across them
+// through the middle of each row of its pair of rows, halving their quads;
+// where it bends so far that its centre lies further than centreLimit from
+// its corners' mean, likewise along rows or along columns, whichever halves
+// lie closer. Where a row's lines cross a column's the quad is cut in four.
+// The two lines of a pair end in a fork at each end of their run: they meet
+// the next grid line at one point, which they pull towards them, so that
+// corner is shared by three quads and the point across the fork by five. A
+// run that reaches the face's border goes on over it: the neighbouring face
+// cuts the same quads, as the image of this one.
 //
-// These cuts take the worst bends, where a quad's centre sits far off;
-// strips that follow the quads in need (blob_face_strips.cpp) take the
-// rest, and the sides that are too long, for fewer quads. Measured: with
-// the limit at 0.0032 the strips are left too few quads and one edge in
-// sixty stays out of range; at 0.0042 fewer than 99 % of the centres lie
-// within 0.003 of their corners' mean.
-constexpr double centreLimit = 0.004;
+// Strips that follow the quads in need (blob_face_strips.cpp) take the rest.
+// Measured: cutting sides from 0.055 up spends quads that the strips would
+// use better (0.13 % of the edges stay out of range, against 0.11 %); from
+// 0.065 up, or centres from 0.0025, changes little.
+constexpr double lengthLimit = 0.06, centreLimit = 0.003;
 
 void markRuns(RowCuts* rc) {
     const int n = rc->n;
@@ -53,12 +53,28 @@ double centreOffset(const double u[4], const double v[4], const Point3 p[4]) {
     return offsetFromMean(quadCentre(u, v, p), p);
 }
 
-// Grid quad (i, j) of the eighth i >= n / 2, j >= i whose centre lies too far
-// from its corners' mean: the cut, along rows or along columns, whose halves
-// lie closer; marked for the quad's eight mirror images alike.
-void markCentreCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
-                    const std::vector<double>& gridU, const std::vector<double>& gridV,
-                    const std::vector<Point3>& gridCentre) {
+// Marks the cuts of grid quad (i, j) for it and its eight mirror images:
+// along rows (its pair of rows halved), along columns, or both.
+void markCut(RowCuts* rc, int n, int i, int j, bool row, bool column) {
+    for (int m = 0; m < 8; ++m) {
+        int x = m & 1 ? n - 1 - i : i, y = m & 2 ? n - 1 - j : j;
+        bool r = row, c = column;
+        if (m & 4)
+            std::swap(x, y), std::swap(r, c);
+        if (r)
+            rc->need[(y / 2) * n + x] = 1;
+        if (c)
+            rc->need[(x / 2) * n + y] = 1;
+    }
+}
+
+// Grid quads (i, j) of the eighth i >= n / 2, j >= i: those with sides too
+// long are cut across them; those whose centre lies too far from its
+// corners' mean get the cut, along rows or along columns, whose halves lie
+// closer.
+void markCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
+              const std::vector<double>& gridU, const std::vector<double>& gridV,
+              const std::vector<Point3>& gridCentre) {
     const int side = n + 1;
     for (int i = n / 2; i < n; ++i)
         for (int j = i; j < n; ++j) {
@@ -67,6 +83,10 @@ void markCentreCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
             Point3 p[4];
             for (int k = 0; k < 4; ++k)
                 u[k] = gridU[c[k]], v[k] = gridV[c[k]], p[k] = gridPoint[c[k]];
+            // A row cut halves sides 0-3 and 1-2, a column cut sides 0-1 and 3-2.
+            markCut(rc, n, i, j,
+                    std::max(pointDistance(p[0], p[3]), pointDistance(p[1], p[2])) > lengthLimit,
+                    std::max(pointDistance(p[0], p[1]), pointDistance(p[3], p[2])) > lengthLimit);
             if (offsetFromMean(gridCentre[i * n + j], p) <= centreLimit)
                 continue;
             auto halves = [&](int k0, int k1, int k2, int k3) {
@@ -82,24 +102,14 @@ void markCentreCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
             };
             double rows = halves(0, 1, 2, 3);    // the line from side 0-3 to side 1-2: a row cut
             double columns = halves(1, 2, 3, 0); // the line from side 1-0 to side 2-3: a column cut
-            bool row = rows <= columns;
-            for (int m = 0; m < 8; ++m) {
-                int x = m & 1 ? n - 1 - i : i, y = m & 2 ? n - 1 - j : j;
-                bool r = row;
-                if (m & 4)
-                    std::swap(x, y), r = !r;
-                if (r)
-                    rc->need[(y / 2) * n + x] = 1;
-                else
-                    rc->need[(x / 2) * n + y] = 1;
-            }
+            markCut(rc, n, i, j, rows <= columns, rows > columns);
         }
 }
 
 } // namespace
 
-// Decides the row pairs' cuts: first where their centres are too far off,
-// then runs grow until no fork lies in a quad that a column pair's fork
+// Decides the row pairs' cuts: first where sides are too long or centres
+// too far off, then runs grow until no fork lies in a quad that a column pair's fork
 // takes (a row's line may cross a column's fork, but two forks cannot share
 // a quad), and no two runs leave a gap of one quad (a fork needs its own).
 void decideRowCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
@@ -107,7 +117,7 @@ void decideRowCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
                    const std::vector<Point3>& gridCentre) {
     rc->n = n;
     rc->need.assign((n / 2) * n, 0);
-    markCentreCuts(rc, n, gridPoint, gridU, gridV, gridCentre);
+    markCuts(rc, n, gridPoint, gridU, gridV, gridCentre);
     for (bool changed = true; changed;) {
         changed = false;
         for (int p = 0; p < n / 2; ++p) {

@@ -19,6 +19,10 @@ struct QuadSurface {
     // follow each other). Empty where the quads are the grid's own.
     std::vector<std::array<uint32_t, 4>> gridQuads;
     std::vector<uint32_t> gridQuadOf;
+    // Whether only points on a coordinate axis store their normal in the
+    // +-1000000 axis form; elsewhere a normal that happens to lie within
+    // 0.001 of an axis stays a unit vector.
+    bool axisNormalsOnAxesOnly = false;
 };
 
 // The ornamented ring about the Y axis.

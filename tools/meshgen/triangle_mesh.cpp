@@ -64,7 +64,11 @@ void triangulateQuadSurface(TriangleMesh* out, const QuadSurface& surface) {
         rec[2] = float(position[v].z);
         const double* n = &normal[v * 3];
         double len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-        if (len > 0)
+        const Point3& p = position[v];
+        bool onAxis = (p.x == 0) + (p.y == 0) + (p.z == 0) >= 2;
+        if (len > 0 && surface.axisNormalsOnAxesOnly && !onAxis)
+            for (int k = 0; k < 3; ++k) rec[3 + k] = float(n[k] / len);
+        else if (len > 0)
             storeNormal(rec + 3, n[0] / len, n[1] / len, n[2] / len);
         else
             storeNormal(rec + 3, 0.0, 1.0, 0.0);

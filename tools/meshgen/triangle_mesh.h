@@ -17,7 +17,8 @@ inline uint32_t meshVertexCount(const TriangleMesh& m) { return uint32_t(m.verti
 // Splits every quad into four triangles around its centre point, counter-
 // clockwise from outside: the corners become vertices 0..P-1 and the centres
 // P..P+Q-1, and quad q's triangles are 4q..4q+3. Normals are the area-weighted
-// means of the adjacent triangles' normals, stored by storeNormal.
+// means of the adjacent triangles' normals, stored by storeNormal (where the
+// surface asks for it, only at points on an axis).
 void triangulateQuadSurface(TriangleMesh* out, const QuadSurface& surface);
 
 // Writes a unit normal in the stored convention: within 0.001 of a coordinate
