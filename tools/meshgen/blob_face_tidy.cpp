@@ -8,11 +8,12 @@
 // down the slope of the squared amounts by which the edges of its quads lie
 // out of range and their centres lie off their corners' mean. Sliding the
 // corners of a quad that bends over a rim narrows it across the bend, which
-// brings its centre back near its corners' mean without new quads. A move is kept only if it harms
-// none of those quads: none may turn over in face coordinates, gain an edge out of range, move its
-// centre further than 0.003 from its corners' mean (unless it already lay
-// further) or bend its normals more (unless they already bent less than a
-// set limit), and their edges may grow only a little in all. So every
+// brings its centre back near its corners' mean without new quads. A move
+// is kept only if it harms none of those quads: none may turn over, in face
+// coordinates or in one of its triangles, gain an edge out of range, move
+// its centre further than 0.003 from its corners' mean (unless it already
+// lay further) or bend its normals more (unless they already bent less than
+// a set limit), and their edges may grow only a little in all. So every
 // other figure of the mesh stays as it was, or better.
 #include "blob_face_tidy.h"
 
@@ -60,10 +61,10 @@ double excess(double length) {
 
 // How a quad looks: the squared excess of its sides and spokes and of its
 // centre's distance from its corners' mean, its sides' and spokes' total
-// length, how many of them lie out of range, its centre's distance from its
-// corners' mean, the cosine between its centre's normal and its corners'
-// mean normal, and whether it has turned over, in face coordinates or in
-// one of its triangles.
+// length, how many of them lie out of range, that centre distance, the
+// cosine between its centre's normal and its corners' mean normal, and
+// whether it has turned over, in face coordinates or in one of its
+// triangles.
 struct Look {
     double cost = 0, centre = 0, normalCos = 1, total = 0;
     int outside = 0;

@@ -110,10 +110,14 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
         v.push_back(pv);
         return k;
     };
+    auto fine = [&](int fi, int fj) {
+        return std::make_pair(fineU[fi * fineSide + fj], fineV[fi * fineSide + fj]);
+    };
     // The relaxed grid's point between grid points a and b, or amid the four
     // corners of grid quad (i, j).
     auto finePoint = [&](int fi, int fj) {
-        return addPoint(fineU[fi * fineSide + fj], fineV[fi * fineSide + fj]);
+        auto [fu, fv] = fine(fi, fj);
+        return addPoint(fu, fv);
     };
     std::map<std::pair<uint32_t, uint32_t>, uint32_t> middle;
     auto midpoint = [&](uint32_t a, uint32_t b) {
@@ -271,9 +275,6 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
     // in that grid's order: the GPU order's bands walk it. The face's own
     // grid quads hold up to a dozen pieces each, too many for a band's rows
     // to stay in the vertex cache.
-    auto fine = [&](int fi, int fj) {
-        return std::make_pair(fineU[fi * fineSide + fj], fineV[fi * fineSide + fj]);
-    };
     for (size_t q = 0; q < out->quads.size(); ++q) {
         int i = int(out->gridQuadOf[q] / n), j = int(out->gridQuadOf[q] % n);
         double cu = 0, cv = 0;
