@@ -23,7 +23,10 @@ void facePointAndNormal(Point3* p, Point3* n, double u, double v);
 // coordinates (u[k], v[k]), counter-clockwise: the point of the surface,
 // over the quad's own patch of face coordinates, nearest to the mean of its
 // four corners. Staying within the patch keeps the four triangles around it
-// from folding where the quad spans a steep wall.
+// from folding where the quad spans a steep wall. Where that point lies
+// closer than spokeFloor to a corner, the centre moves to the nearest
+// point that keeps that far from all four.
+constexpr double spokeFloor = 0.0042;
 Point3 quadCentre(const double u[4], const double v[4], const Point3 corner[4]);
 
 // Distance between two points, summed so that swapping y and z gives the
