@@ -6,7 +6,9 @@
 //
 // Each move is a small step of one point, and of its mirror images with it,
 // down the slope of the squared amounts by which the edges of its quads lie
-// out of range and their centres lie off their corners' mean. Sliding the
+// out of range and their centres lie off their corners' mean; in the last
+// round, a point that the slope cannot move off an edge out of range also
+// tries steps in eight directions. Sliding the
 // corners of a quad that bends over a rim narrows it across the bend, which
 // brings its centre back near its corners' mean without new quads. A move
 // is kept only if it harms none of those quads: none may turn over, in face
@@ -20,6 +22,7 @@
 #include "blob_face_points.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <utility>
@@ -76,6 +79,7 @@ struct Mesh {
     std::vector<double>*u, *v;
     std::vector<Sample> sample;
     std::vector<std::vector<uint32_t>> quadsAt;
+    bool everyWay;
 };
 
 Look lookAt(const Mesh& m, uint32_t q) {
@@ -214,31 +218,46 @@ bool moveOrbit(Mesh* m, Orbit* orbit) {
         place(m, *orbit, orbit->lo, orbit->hi);
         return false;
     }
-    for (double step = reach; step > reach / 20; step /= 2) {
-        double lo = orbit->lo, hi = orbit->hi;
-        for (int d = 0; d < freedom; ++d) {
-            lo -= step * slope[d] / size * dirs[d][0];
-            hi -= step * slope[d] / size * dirs[d][1];
-        }
-        if (lo < 0 || hi > 1 || lo > hi)
-            continue;
-        place(m, *orbit, lo, hi);
-        double after = 0, afterTotal = 0;
-        bool harmless = true;
-        for (size_t i = 0; i < around.size() && harmless; ++i) {
-            Look look = lookAt(*m, around[i]);
-            after += look.cost;
-            afterTotal += look.total;
-            harmless = !look.turned && look.outside <= before[i].outside &&
-                       look.centre <= std::max(centreLimit, before[i].centre) &&
-                       look.normalCos >= std::min(normalLimit, before[i].normalCos);
-        }
-        if (harmless && after < cost && afterTotal <= total + lengthening) {
-            orbit->lo = lo;
-            orbit->hi = hi;
-            return true;
-        }
+    // Down the slope first; where that harms a quad and an edge lies out of
+    // range, each of eight directions in turn: the slope may point where a
+    // quad with a corner almost straight would turn over.
+    std::vector<std::array<double, 2>> ways = {{-slope[0] / size, -slope[1] / size}};
+    bool outside = false;
+    for (const Look& look : before)
+        outside = outside || look.outside > 0;
+    for (int w = 0; w < 8 * (outside && m->everyWay); ++w) {
+        double angle = w * std::atan(1.0);
+        if (freedom == 2)
+            ways.push_back({std::cos(angle), std::sin(angle)});
+        else if (w < 2)
+            ways.push_back({w ? -1.0 : 1.0, 0});
     }
+    for (const auto& way : ways)
+        for (double step = reach; step > reach / 20; step /= 2) {
+            double lo = orbit->lo, hi = orbit->hi;
+            for (int d = 0; d < freedom; ++d) {
+                lo += step * way[d] * dirs[d][0];
+                hi += step * way[d] * dirs[d][1];
+            }
+            if (lo < 0 || hi > 1 || lo > hi)
+                continue;
+            place(m, *orbit, lo, hi);
+            double after = 0, afterTotal = 0;
+            bool harmless = true;
+            for (size_t i = 0; i < around.size() && harmless; ++i) {
+                Look look = lookAt(*m, around[i]);
+                after += look.cost;
+                afterTotal += look.total;
+                harmless = !look.turned && look.outside <= before[i].outside &&
+                           look.centre <= std::max(centreLimit, before[i].centre) &&
+                           look.normalCos >= std::min(normalLimit, before[i].normalCos);
+            }
+            if (harmless && after < cost && afterTotal <= total + lengthening) {
+                orbit->lo = lo;
+                orbit->hi = hi;
+                return true;
+            }
+        }
     place(m, *orbit, orbit->lo, orbit->hi);
     return false;
 }
@@ -246,8 +265,8 @@ bool moveOrbit(Mesh* m, Orbit* orbit) {
 } // namespace
 
 void tidyFaceEdges(const std::vector<std::array<uint32_t, 4>>& quads, std::vector<double>* u,
-                   std::vector<double>* v) {
-    Mesh m{&quads, u, v, {}, {}};
+                   std::vector<double>* v, bool everyWay) {
+    Mesh m{&quads, u, v, {}, {}, everyWay};
     const size_t count = u->size();
     m.sample.resize(count);
     m.quadsAt.resize(count);

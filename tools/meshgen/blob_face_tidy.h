@@ -12,5 +12,7 @@
 // and its mirror images move together, points on the mirror lines stay on
 // them, the face's corners and centre stay put and points on its border
 // slide along it.
+// everyWay: where a step down the slope harms a quad, a point with an edge
+// out of range also tries steps in eight directions (slower).
 void tidyFaceEdges(const std::vector<std::array<uint32_t, 4>>& quads, std::vector<double>* u,
-                   std::vector<double>* v);
+                   std::vector<double>* v, bool everyWay);

@@ -36,6 +36,10 @@ constexpr int relaxedCells = 152;
 // The quads one face may have once cut and stripped: the whole blob at most
 // 152,000, which keeps its frame cost near that of the earlier blob.
 constexpr size_t faceQuadLimit = 152000 / 6;
+// Quads of each face that the strips leave to mending single sides, which
+// costs one or two quads (times eight mirror images) for each. With 80 the
+// strips spend what the sides then need; with 120 the budget suffices.
+constexpr size_t sideReserve = 120;
 
 // Rotations carrying the +X face onto the six faces: the identity, the two
 // cyclic turns about (1, 1, 1), and each of those after a half turn about Z.
@@ -243,14 +247,18 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
         }
 
     // Points slide to bring edges into range; strips halve the quads that
-    // are still too long or bend too far, and points slide again. Points
-    // that moved or are new get their place on the surface, and quads that
-    // changed or whose corners moved get their centres again.
+    // are still too long or bend too far, and points slide again; the few
+    // sides left out of range are mended with their two quads, and points
+    // slide a last time. Points that moved or are new get their place on
+    // the surface, and quads that changed or whose corners moved get their
+    // centres again.
     std::vector<double> oldU = u, oldV = v;
-    tidyFaceEdges(out->quads, &u, &v);
+    tidyFaceEdges(out->quads, &u, &v, false);
     std::vector<char> changed;
-    layFaceStrips(&out->quads, &out->gridQuadOf, &changed, &u, &v, faceQuadLimit);
-    tidyFaceEdges(out->quads, &u, &v);
+    layFaceStrips(&out->quads, &out->gridQuadOf, &changed, &u, &v, faceQuadLimit - sideReserve);
+    tidyFaceEdges(out->quads, &u, &v, false);
+    mendFaceSides(&out->quads, &out->gridQuadOf, &changed, &u, &v, faceQuadLimit);
+    tidyFaceEdges(out->quads, &u, &v, true);
     out->points.resize(u.size());
     out->onBorder.resize(u.size(), 0); // strips stay inside the face
     out->centres.resize(out->quads.size());
