@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -138,9 +139,8 @@ Point3 nearestPatchPoint(double* a, double* b, const double u[4], const double v
     return s;
 }
 
-} // namespace
-
-Point3 quadCentre(const double u[4], const double v[4], const Point3 corner[4]) {
+// The centre point of quadCentre, found as it stands.
+Point3 patchCentre(const double u[4], const double v[4], const Point3 corner[4]) {
     Point3 mean{0, 0, 0};
     for (int k = 0; k < 4; ++k)
         mean = {mean.x + corner[k].x / 4, mean.y + corner[k].y / 4, mean.z + corner[k].z / 4};
@@ -179,6 +179,45 @@ Point3 quadCentre(const double u[4], const double v[4], const Point3 corner[4]) 
     }
     Point3 settled = nearestPatchPoint(&a, &b, u, v, corner, mean, 12, true);
     return centreCost(settled, corner, mean) <= cost ? settled : s;
+}
+
+} // namespace
+
+double canonicalSum(double a, double b, double c, double d) {
+    double x[4] = {a, b, c, d};
+    std::sort(x, x + 4, [](double p, double q) { return std::fabs(p) < std::fabs(q); });
+    return ((x[0] + x[1]) + x[2]) + x[3];
+}
+
+Point3 quadCentre(const double u[4], const double v[4], const Point3 corner[4]) {
+    // The mirror image of the quad whose middle lies in the eighth
+    // 0 <= u <= v, with its corners counter-clockwise from the one with
+    // least (u, v): every image of a quad becomes the same one, and its
+    // centre, found there, is carried back.
+    double mu = canonicalSum(u[0], u[1], u[2], u[3]), mv = canonicalSum(v[0], v[1], v[2], v[3]);
+    bool flipU = mu < 0, flipV = mv<0, swap = std::fabs(mu)> std::fabs(mv);
+    double cu[4], cv[4];
+    Point3 cp[4];
+    for (int k = 0; k < 4; ++k) {
+        double a = flipU ? -u[k] : u[k], b = flipV ? -v[k] : v[k];
+        Point3 p{corner[k].x, flipU ? -corner[k].y : corner[k].y,
+                 flipV ? -corner[k].z : corner[k].z};
+        cu[k] = swap ? b : a, cv[k] = swap ? a : b;
+        cp[k] = swap ? Point3{p.x, p.z, p.y} : p;
+    }
+    bool reversed = (flipU != flipV) != swap;
+    int first = 0;
+    for (int k = 1; k < 4; ++k)
+        if (std::make_pair(cu[k], cv[k]) < std::make_pair(cu[first], cv[first]))
+            first = k;
+    double ou[4], ov[4];
+    Point3 op[4];
+    for (int k = 0; k < 4; ++k) {
+        int from = reversed ? (first + 4 - k) % 4 : (first + k) % 4;
+        ou[k] = cu[from], ov[k] = cv[from], op[k] = cp[from];
+    }
+    Point3 c = patchCentre(ou, ov, op);
+    return mirrorFromEighth(c, swap, flipU, flipV);
 }
 
 double pointDistance(Point3 a, Point3 b) {

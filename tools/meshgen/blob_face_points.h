@@ -29,6 +29,10 @@ void facePointAndNormal(Point3* p, Point3* n, double u, double v);
 constexpr double spokeFloor = 0.0042;
 Point3 quadCentre(const double u[4], const double v[4], const Point3 corner[4]);
 
+// Sum of four face coordinates in an order fixed by their sizes, so that a
+// quad and its mirror images get exactly mirrored sums.
+double canonicalSum(double a, double b, double c, double d);
+
 // Distance between two points, summed so that swapping y and z gives the
 // same bits.
 double pointDistance(Point3 a, Point3 b);

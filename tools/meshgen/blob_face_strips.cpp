@@ -522,14 +522,6 @@ bool mirrorStrip(const Face& f, const std::vector<Step>& strip, int m, std::vect
     return true;
 }
 
-// Sum of four face coordinates in an order fixed by their sizes, so that a
-// quad and its mirror images get exactly mirrored sums.
-double canonicalSum(double a, double b, double c, double d) {
-    double x[4] = {a, b, c, d};
-    std::sort(x, x + 4, [](double p, double q) { return std::fabs(p) < std::fabs(q); });
-    return ((x[0] + x[1]) + x[2]) + x[3];
-}
-
 // Cuts the quads of a closed strip: new points at the midpoints of the
 // sides it crosses and at the middle of the quads where it turns.
 void layStrip(Face* f, const std::vector<Step>& strip) {
