@@ -25,14 +25,13 @@
 #include "blob_face_strips.h"
 
 #include "blob_face_points.h"
+#include "blob_face_quads.h"
 #include "blob_surface_field.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <map>
 #include <queue>
-#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -56,17 +55,6 @@ constexpr double worth = 3.5, maxCost = 60;
 // corners' mean, or with a side longer than severeLength.
 constexpr double severeCentre = 0.0045, severeLength = 0.07;
 constexpr int passes = 16;
-// Sides longer than splitAbove or shorter than splitBelow go where the
-// quads that replace their two keep every new edge within splitShortest to
-// splitLongest.
-constexpr double splitAbove = 0.056, splitBelow = 0.004;
-constexpr double splitShortest = 0.0045, splitLongest = 0.0545;
-
-using Quad = std::array<uint32_t, 4>;
-
-struct Point2 {
-    double u, v;
-};
 
 // One step of a strip: the quad, and the sides it enters and leaves by.
 struct Step {
@@ -74,22 +62,7 @@ struct Step {
     int in, out;
 };
 
-uint64_t edgeKey(uint32_t a, uint32_t b) {
-    return a < b ? (uint64_t(a) << 32 | b) : (uint64_t(b) << 32 | a);
-}
-
-struct EdgeSides {
-    uint32_t quad[2] = {UINT32_MAX, UINT32_MAX};
-};
-
-struct Face {
-    std::vector<Quad>* quads;
-    std::vector<uint32_t>* gridQuadOf;
-    std::vector<char>* fresh;
-    std::vector<double>*u, *v;
-    std::vector<Point3> point, normal;
-    std::unordered_map<uint64_t, EdgeSides> edges;
-    std::map<std::pair<double, double>, uint32_t> pointAt;
+struct Face : FaceQuads {
     // Per quad: -2 not yet known, -1 bends little, else the sides (0 and 2,
     // or 1 and 3) that a strip through it must cross to halve it.
     std::vector<signed char> bend;
@@ -100,46 +73,6 @@ struct Face {
     std::vector<uint32_t> neighbour;
     std::vector<double> length;
 };
-
-void addQuadEdges(Face* f, uint32_t q) {
-    const Quad& c = (*f->quads)[q];
-    for (int k = 0; k < 4; ++k) {
-        EdgeSides& e = f->edges[edgeKey(c[k], c[(k + 1) % 4])];
-        e.quad[e.quad[0] == UINT32_MAX ? 0 : 1] = q;
-    }
-}
-
-void removeQuadEdges(Face* f, uint32_t q) {
-    const Quad& c = (*f->quads)[q];
-    for (int k = 0; k < 4; ++k) {
-        auto found = f->edges.find(edgeKey(c[k], c[(k + 1) % 4]));
-        EdgeSides& e = found->second;
-        if (e.quad[0] == q)
-            e.quad[0] = e.quad[1];
-        e.quad[1] = UINT32_MAX;
-        if (e.quad[0] == UINT32_MAX)
-            f->edges.erase(found);
-    }
-}
-
-Point3 unitNormal(double pu, double pv) {
-    Point3 p, n;
-    facePointAndNormal(&p, &n, pu, pv);
-    return n;
-}
-
-uint32_t addPoint(Face* f, double pu, double pv) {
-    auto known = f->pointAt.find({pu, pv});
-    if (known != f->pointAt.end())
-        return known->second;
-    uint32_t k = uint32_t(f->u->size());
-    f->u->push_back(pu);
-    f->v->push_back(pv);
-    f->point.push_back(symmetricFacePoint(pu, pv));
-    f->normal.push_back(unitNormal(pu, pv));
-    f->pointAt.emplace(std::make_pair(pu, pv), k);
-    return k;
-}
 
 double sideLength(const Face& f, uint32_t q, int k) {
     if (f.cached)
@@ -160,32 +93,10 @@ uint32_t across(const Face& f, uint32_t q, int k) {
     return e.quad[0] == q ? e.quad[1] : e.quad[0];
 }
 
-// The index of the side of quad q from corner a to corner b (either way).
-int sideIndex(const Face& f, uint32_t q, uint32_t a, uint32_t b) {
-    const Quad& c = (*f.quads)[q];
-    for (int k = 0; k < 4; ++k)
-        if ((c[k] == a && c[(k + 1) % 4] == b) || (c[k] == b && c[(k + 1) % 4] == a))
-            return k;
-    return -1;
-}
-
 // The side of the quad across side k of quad q by which a strip enters it.
 int entrySide(const Face& f, uint32_t q, int k, uint32_t next) {
     const Quad& c = (*f.quads)[q];
     return sideIndex(f, next, c[k], c[(k + 1) % 4]);
-}
-
-Point2 centroid(const Face& f, uint32_t q) {
-    Point2 c{0, 0};
-    for (uint32_t k : (*f.quads)[q])
-        c.u += (*f.u)[k] / 4, c.v += (*f.v)[k] / 4;
-    return c;
-}
-
-// Whether quad q lies within the eighth 0 < u < v < 1, off its mirror lines.
-bool inEighth(const Face& f, uint32_t q) {
-    Point2 c = centroid(f, q);
-    return c.u > 1e-9 && c.v - c.u > 1e-9;
 }
 
 int addedQuads(int in, int out) {
@@ -481,13 +392,6 @@ std::vector<Step> findRow(const Face& f, uint32_t a, int k, const std::vector<ch
     return strip;
 }
 
-// The face coordinates of a point carried to its mirror image m: across
-// the diagonal (m & 4), then across the mid-lines (m & 1, m & 2).
-std::pair<double, double> image(double pu, double pv, int m) {
-    double a = m & 4 ? pv : pu, b = m & 4 ? pu : pv;
-    return {m & 1 ? -a : a, m & 2 ? -b : b};
-}
-
 // The strip's mirror image m, step by step, in the quads as they are now.
 bool mirrorStrip(const Face& f, const std::vector<Step>& strip, int m, std::vector<Step>* out) {
     out->clear();
@@ -495,7 +399,7 @@ bool mirrorStrip(const Face& f, const std::vector<Step>& strip, int m, std::vect
         const Quad& c = (*f.quads)[step.quad];
         Quad ic;
         for (int k = 0; k < 4; ++k) {
-            auto found = f.pointAt.find(image((*f.u)[c[k]], (*f.v)[c[k]], m));
+            auto found = f.pointAt.find(mirrorImage((*f.u)[c[k]], (*f.v)[c[k]], m));
             if (found == f.pointAt.end())
                 return false;
             ic[k] = found->second;
@@ -615,221 +519,13 @@ void cacheSides(Face* f) {
     f->cached = true;
 }
 
-// Each point's place and normal, where each point lies, and each side's
-// quads.
-void openFace(Face* f) {
-    for (size_t k = 0; k < f->u->size(); ++k) {
-        f->point.push_back(symmetricFacePoint((*f->u)[k], (*f->v)[k]));
-        f->normal.push_back(unitNormal((*f->u)[k], (*f->v)[k]));
-        f->pointAt.emplace(std::make_pair((*f->u)[k], (*f->v)[k]), uint32_t(k));
-    }
-    for (uint32_t q = 0; q < f->quads->size(); ++q)
-        addQuadEdges(f, q);
-}
-
-// How well the pieces would lie: their longest new side or spoke, or
-// infinity where one turns over in face coordinates, has a new edge out of
-// range or a centre too far from its corners' mean. Sides between two
-// points below firstNew are the hexagon's own, which stay as they were.
-double splitLook(const Face& f, const std::vector<Quad>& pieces, uint32_t firstNew) {
-    double longest = 0;
-    for (const Quad& piece : pieces) {
-        double qu[4], qv[4];
-        Point3 corner[4];
-        for (int k = 0; k < 4; ++k) {
-            uint32_t a = piece[k];
-            qu[k] = (*f.u)[a], qv[k] = (*f.v)[a], corner[k] = f.point[a];
-        }
-        Point3 centre = quadCentre(qu, qv, corner), mean{0, 0, 0};
-        for (int k = 0; k < 4; ++k) {
-            int before = (k + 3) % 4, after = (k + 1) % 4;
-            double turn = (qu[after] - qu[k]) * (qv[before] - qv[k]) -
-                          (qv[after] - qv[k]) * (qu[before] - qu[k]);
-            if (turn <= 0)
-                return 1e300;
-            mean = {mean.x + corner[k].x / 4, mean.y + corner[k].y / 4, mean.z + corner[k].z / 4};
-            bool newSide = piece[k] >= firstNew || piece[after] >= firstNew;
-            for (double length : {newSide ? pointDistance(corner[k], corner[after]) : 0.01,
-                                  pointDistance(corner[k], centre)}) {
-                if (length < splitShortest || length > splitLongest)
-                    return 1e300;
-                longest = std::max(longest, length);
-            }
-        }
-        if (pointDistance(centre, mean) > centreLimit)
-            return 1e300;
-    }
-    return longest;
-}
-
-// A way to split the hexagon h[0..5]: its pieces, corners numbered 0-5 for
-// the hexagon's points and 6, 7 for new ones, and where the new points lie.
-struct SplitWay {
-    std::vector<std::array<int, 4>> pieces;
-    std::vector<Point2> middles;
-};
-
-// The ways tried: three quads around one new point, joined to every other
-// corner of the hexagon, at places around the hexagon's mean; or, where the
-// hexagon is too long for that, four quads around two new points, each
-// joined to three corners in a row.
-std::vector<SplitWay> splitWays(const Point2 h[6]) {
-    Point2 mean{0, 0};
-    double reach = 0;
-    for (int k = 0; k < 6; ++k)
-        mean.u += h[k].u / 6, mean.v += h[k].v / 6;
-    for (int k = 0; k < 6; ++k)
-        reach = std::max(reach, std::hypot(h[k].u - mean.u, h[k].v - mean.v));
-    std::vector<SplitWay> ways;
-    for (int c = 1; c < 3; ++c)
-        ways.push_back({{{c, c + 1, c + 2, c + 3}, {c + 3, (c + 4) % 6, (c + 5) % 6, c}}, {}});
-    for (int i = -3; i <= 3; ++i)
-        for (int j = -3; j <= 3; ++j)
-            for (int first = 0; first < 2; ++first) {
-                SplitWay way;
-                for (int p = 0; p < 3; ++p) {
-                    int at = first + 2 * p;
-                    way.pieces.push_back({at % 6, (at + 1) % 6, (at + 2) % 6, 6});
-                }
-                way.middles = {{mean.u + reach * i / 8, mean.v + reach * j / 8}};
-                ways.push_back(way);
-            }
-    for (int c = 0; c < 3; ++c)
-        for (int s = 0; s < 25; ++s) {
-            // Each new point lies part of the way from the hexagon's mean to
-            // the mean of its three corners.
-            double t[2] = {0.3 + 0.1 * (s % 5), 0.3 + 0.1 * (s / 5)};
-            SplitWay way;
-            way.pieces = {{c, c + 1, c + 2, 6},
-                          {c + 3, (c + 4) % 6, (c + 5) % 6, 7},
-                          {c + 2, c + 3, 7, 6},
-                          {(c + 5) % 6, c, 6, 7}};
-            for (int m = 0; m < 2; ++m) {
-                Point2 corners{0, 0};
-                for (int k = 0; k < 3; ++k)
-                    corners.u += h[(c + 3 * m + k) % 6].u / 3,
-                        corners.v += h[(c + 3 * m + k) % 6].v / 3;
-                way.middles.push_back(
-                    {mean.u + t[m] * (corners.u - mean.u), mean.v + t[m] * (corners.v - mean.v)});
-            }
-            ways.push_back(way);
-        }
-    return ways;
-}
-
-// Splits the side from p0 to p1, which lies within the eighth, and its
-// seven mirror images, if that leaves all their quads in range and the
-// face within quadLimit quads; returns whether it did.
-bool splitSide(Face* f, uint32_t p0, uint32_t p1, size_t quadLimit) {
-    auto e = f->edges.find(edgeKey(p0, p1));
-    if (e == f->edges.end() || e->second.quad[1] == UINT32_MAX)
-        return false;
-    uint32_t a = e->second.quad[0], b = e->second.quad[1];
-    if (!inEighth(*f, a) || !inEighth(*f, b))
-        return false;
-    // The hexagon around both quads, counter-clockwise from one end of the
-    // side: A runs x0, x1, then its far corners; B runs x1, x0, then its own.
-    const Quad &qa = (*f->quads)[a], &qb = (*f->quads)[b];
-    int ka = sideIndex(*f, a, p0, p1), kb = sideIndex(*f, b, p0, p1);
-    uint32_t h[8] = {qa[ka],           qb[(kb + 2) % 4], qb[(kb + 3) % 4],
-                     qa[(ka + 1) % 4], qa[(ka + 2) % 4], qa[(ka + 3) % 4]};
-    Point2 hexagon[6];
-    for (int k = 0; k < 6; ++k)
-        hexagon[k] = {(*f->u)[h[k]], (*f->v)[h[k]]};
-
-    // Each way is tried with its new points at the end of the face's
-    // points; the one whose longest new edge is shortest is kept, and a way
-    // with fewer quads before any with more.
-    const uint32_t firstNew = uint32_t(f->u->size());
-    h[6] = firstNew, h[7] = firstNew + 1;
-    f->u->resize(firstNew + 2), f->v->resize(firstNew + 2);
-    f->point.resize(firstNew + 2), f->normal.resize(firstNew + 2);
-    const SplitWay* best = nullptr;
-    double bestLook = 1e300;
-    const std::vector<SplitWay> ways = splitWays(hexagon);
-    for (const SplitWay& way : ways) {
-        if (best && best->pieces.size() < way.pieces.size())
-            break;
-        if (f->quads->size() + 8 * (way.pieces.size() - 2) > quadLimit)
-            continue;
-        for (size_t m = 0; m < way.middles.size(); ++m) {
-            (*f->u)[firstNew + m] = way.middles[m].u, (*f->v)[firstNew + m] = way.middles[m].v;
-            f->point[firstNew + m] = symmetricFacePoint(way.middles[m].u, way.middles[m].v);
-        }
-        std::vector<Quad> pieces;
-        for (const auto& piece : way.pieces)
-            pieces.push_back({h[piece[0]], h[piece[1]], h[piece[2]], h[piece[3]]});
-        double look = splitLook(*f, pieces, firstNew);
-        if (look < bestLook)
-            bestLook = look, best = &way;
-    }
-    f->u->resize(firstNew), f->v->resize(firstNew);
-    f->point.resize(firstNew), f->normal.resize(firstNew);
-    if (!best)
-        return false;
-    for (const Point2& middle : best->middles)
-        if (f->pointAt.count({middle.u, middle.v}))
-            return false;
-
-    // The images: their points, and the two quads each replaces.
-    std::vector<Quad> images[8];
-    uint32_t replaced[8][2];
-    for (int m = 0; m < 8; ++m) {
-        uint32_t to[8];
-        for (int k = 0; k < 6; ++k) {
-            auto found = f->pointAt.find(image(hexagon[k].u, hexagon[k].v, m));
-            if (found == f->pointAt.end())
-                return false;
-            to[k] = found->second;
-        }
-        auto side = f->edges.find(edgeKey(to[0], to[3]));
-        if (side == f->edges.end() || side->second.quad[1] == UINT32_MAX)
-            return false;
-        replaced[m][0] = side->second.quad[0];
-        replaced[m][1] = side->second.quad[1];
-    }
-    for (int m = 0; m < 8; ++m) {
-        uint32_t to[8];
-        for (int k = 0; k < 6; ++k)
-            to[k] = f->pointAt.at(image(hexagon[k].u, hexagon[k].v, m));
-        for (size_t k = 0; k < best->middles.size(); ++k) {
-            auto at = image(best->middles[k].u, best->middles[k].v, m);
-            to[6 + k] = addPoint(f, at.first, at.second);
-        }
-        // A mirror that reverses the face's orientation reverses the quads'.
-        bool reversed = (((m & 1) != 0) != ((m & 2) != 0)) != ((m & 4) != 0);
-        for (const auto& piece : best->pieces) {
-            Quad q;
-            for (int k = 0; k < 4; ++k)
-                q[reversed ? 3 - k : k] = to[piece[k]];
-            images[m].push_back(q);
-        }
-    }
-    for (int m = 0; m < 8; ++m)
-        for (size_t p = 0; p < images[m].size(); ++p) {
-            uint32_t q = p < 2 ? replaced[m][p] : uint32_t(f->quads->size());
-            if (p < 2) {
-                removeQuadEdges(f, q);
-                (*f->quads)[q] = images[m][p];
-                (*f->fresh)[q] = 1;
-            } else {
-                f->quads->push_back(images[m][p]);
-                f->gridQuadOf->push_back((*f->gridQuadOf)[replaced[m][0]]);
-                f->fresh->push_back(1);
-            }
-            addQuadEdges(f, q);
-        }
-    return true;
-}
-
 } // namespace
 
 void layFaceStrips(std::vector<Quad>* quads, std::vector<uint32_t>* gridQuadOf,
                    std::vector<char>* fresh, std::vector<double>* u, std::vector<double>* v,
                    size_t quadLimit) {
-    Face f{quads, gridQuadOf, fresh, u, v, {}, {}, {}, {}, {}, {}, false, {}, {}};
-    fresh->assign(quads->size(), 0);
-    openFace(&f);
+    Face f;
+    openFaceQuads(&f, quads, gridQuadOf, fresh, u, v);
     const std::vector<Point2> pits = findPits();
 
     // First only the strips that mend the worst quads, pass after pass while
@@ -904,24 +600,4 @@ void layFaceStrips(std::vector<Quad>* quads, std::vector<uint32_t>* gridQuadOf,
             break;
         severeOnly = severeOnly && laid;
     }
-}
-
-void mendFaceSides(std::vector<Quad>* quads, std::vector<uint32_t>* gridQuadOf,
-                   std::vector<char>* fresh, std::vector<double>* u, std::vector<double>* v,
-                   size_t quadLimit) {
-    Face f{quads, gridQuadOf, fresh, u, v, {}, {}, {}, {}, {}, {}, false, {}, {}};
-    fresh->resize(quads->size(), 0);
-    openFace(&f);
-    // The sides out of range, furthest out first.
-    std::vector<std::pair<double, uint64_t>> sides;
-    for (const auto& entry : f.edges) {
-        uint32_t p0 = uint32_t(entry.first >> 32), p1 = uint32_t(entry.first);
-        double length = pointDistance(f.point[p0], f.point[p1]);
-        double out = std::max(length - splitAbove, splitBelow - length);
-        if (out > 0)
-            sides.push_back({-out, entry.first});
-    }
-    std::sort(sides.begin(), sides.end());
-    for (const auto& side : sides)
-        splitSide(&f, uint32_t(side.second >> 32), uint32_t(side.second), quadLimit);
 }

@@ -9,6 +9,7 @@
 #include "quad_surface.h"
 
 #include "blob_face_points.h"
+#include "blob_face_sides.h"
 #include "blob_face_strips.h"
 #include "blob_face_tidy.h"
 #include "blob_surface_cuts.h"
