@@ -20,20 +20,27 @@ namespace {
 // splitLongest and their centres within splitCentre of their corners' mean,
 // as the strips do.
 constexpr double splitAbove = 0.056, splitBelow = 0.004;
-constexpr double splitShortest = 0.0045, splitLongest = 0.0545;
-constexpr double splitCentre = 0.0027;
+constexpr double splitShortest = 0.0041, splitLongest = 0.0545;
+constexpr double splitCentre = 0.003;
 
-// How well the pieces would lie: their longest new side or spoke, or
-// infinity where one turns over in face coordinates, has a new edge out of
-// range or a centre too far from its corners' mean. Sides between two
-// points below firstNew are the hexagon's own, which stay as they were.
-double splitLook(const FaceQuads& f, const std::vector<Quad>& pieces, uint32_t firstNew) {
+// A way to split the hexagon h[0..5]: its pieces, corners numbered 0-5 for
+// the hexagon's points and 6, 7 for new ones, and where the new points lie.
+struct SplitWay {
+    std::vector<std::array<int, 4>> pieces;
+    std::vector<Point2> middles;
+};
+
+// How well the way's pieces would lie, with h[k] the points that its
+// corners number: their longest new side or spoke, or infinity where one
+// turns over in face coordinates, has a new edge out of range or a centre
+// too far from its corners' mean. The hexagon's own sides stay as they were.
+double splitLook(const FaceQuads& f, const SplitWay& way, const uint32_t h[8]) {
     double longest = 0;
-    for (const Quad& piece : pieces) {
+    for (const auto& piece : way.pieces) {
         double qu[4], qv[4];
         Point3 corner[4];
         for (int k = 0; k < 4; ++k) {
-            uint32_t a = piece[k];
+            uint32_t a = h[piece[k]];
             qu[k] = (*f.u)[a], qv[k] = (*f.v)[a], corner[k] = f.point[a];
         }
         Point3 centre = quadCentre(qu, qv, corner), mean{0, 0, 0};
@@ -44,8 +51,9 @@ double splitLook(const FaceQuads& f, const std::vector<Quad>& pieces, uint32_t f
             if (turn <= 0)
                 return 1e300;
             mean = {mean.x + corner[k].x / 4, mean.y + corner[k].y / 4, mean.z + corner[k].z / 4};
-            bool newSide = piece[k] >= firstNew || piece[after] >= firstNew;
-            for (double length : {newSide ? pointDistance(corner[k], corner[after]) : 0.01,
+            int from = piece[k], to = piece[after];
+            bool hexagonSide = from < 6 && to < 6 && ((from + 1) % 6 == to || (to + 1) % 6 == from);
+            for (double length : {hexagonSide ? 0.01 : pointDistance(corner[k], corner[after]),
                                   pointDistance(corner[k], centre)}) {
                 if (length < splitShortest || length > splitLongest)
                     return 1e300;
@@ -57,13 +65,6 @@ double splitLook(const FaceQuads& f, const std::vector<Quad>& pieces, uint32_t f
     }
     return longest;
 }
-
-// A way to split the hexagon h[0..5]: its pieces, corners numbered 0-5 for
-// the hexagon's points and 6, 7 for new ones, and where the new points lie.
-struct SplitWay {
-    std::vector<std::array<int, 4>> pieces;
-    std::vector<Point2> middles;
-};
 
 // The ways tried: three quads around one new point, joined to every other
 // corner of the hexagon, at places around the hexagon's mean; or, where the
@@ -152,10 +153,7 @@ bool splitSide(FaceQuads* f, uint32_t p0, uint32_t p1, size_t quadLimit) {
             (*f->u)[firstNew + m] = way.middles[m].u, (*f->v)[firstNew + m] = way.middles[m].v;
             f->point[firstNew + m] = symmetricFacePoint(way.middles[m].u, way.middles[m].v);
         }
-        std::vector<Quad> pieces;
-        for (const auto& piece : way.pieces)
-            pieces.push_back({h[piece[0]], h[piece[1]], h[piece[2]], h[piece[3]]});
-        double look = splitLook(*f, pieces, firstNew);
+        double look = splitLook(*f, way, h);
         if (look < bestLook)
             bestLook = look, best = &way;
     }

@@ -27,10 +27,10 @@
 namespace {
 
 // Radians of shift per cubed radian-slope. Measured on this field: this
-// turns 10.7 % of the triangles towards the origin. The bound on the way to the table directions
-// ahead keeps the walls off them; without it two thirds of this reach over
-// none, but as much as this reaches over six beside the central and outer
-// pits.
+// turns 10.0 % of the triangles towards the origin. The bound on the way to
+// the table directions ahead keeps the walls off them; without it two
+// thirds of this reach over none, but as much as this reaches over six
+// beside the central and outer pits.
 constexpr double undercutScale = 1.5e-4;
 // Angle over which the shift fades out around each table direction: the
 // point there stays where the radius field has it, and so does the rest of
