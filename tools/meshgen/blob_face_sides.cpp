@@ -66,10 +66,11 @@ double splitLook(const FaceQuads& f, const SplitWay& way, const uint32_t h[8]) {
     return longest;
 }
 
-// The ways tried: three quads around one new point, joined to every other
-// corner of the hexagon, at places around the hexagon's mean; or, where the
-// hexagon is too long for that, four quads around two new points, each
-// joined to three corners in a row.
+// The ways tried, fewest quads first: two quads, the hexagon cut along one
+// of the two diagonals that are not the side; three quads around one new
+// point joined to every other corner of the hexagon, at places around the
+// hexagon's mean; or, where the hexagon is too long for that, four quads
+// around two new points, each joined to three corners in a row.
 std::vector<SplitWay> splitWays(const Point2 h[6]) {
     Point2 mean{0, 0};
     double reach = 0;
