@@ -195,7 +195,9 @@ Point3 quadCentre(const double u[4], const double v[4], const Point3 corner[4]) 
     // least (u, v): every image of a quad becomes the same one, and its
     // centre, found there, is carried back.
     double mu = canonicalSum(u[0], u[1], u[2], u[3]), mv = canonicalSum(v[0], v[1], v[2], v[3]);
-    bool flipU = mu < 0, flipV = mv<0, swap = std::fabs(mu)> std::fabs(mv);
+    bool flipU = mu < 0;
+    bool flipV = mv < 0;
+    bool swap = std::fabs(mu) > std::fabs(mv);
     double cu[4], cv[4];
     Point3 cp[4];
     for (int k = 0; k < 4; ++k) {

@@ -168,35 +168,31 @@ bool splitSide(FaceQuads* f, uint32_t p0, uint32_t p1, size_t quadLimit) {
 
     // The images: their points, and the two quads each replaces.
     std::vector<Quad> images[8];
-    uint32_t replaced[8][2];
+    uint32_t replaced[8][2], to[8][8];
     for (int m = 0; m < 8; ++m) {
-        uint32_t to[8];
         for (int k = 0; k < 6; ++k) {
             auto found = f->pointAt.find(mirrorImage(hexagon[k].u, hexagon[k].v, m));
             if (found == f->pointAt.end())
                 return false;
-            to[k] = found->second;
+            to[m][k] = found->second;
         }
-        auto side = f->edges.find(edgeKey(to[0], to[3]));
+        auto side = f->edges.find(edgeKey(to[m][0], to[m][3]));
         if (side == f->edges.end() || side->second.quad[1] == UINT32_MAX)
             return false;
         replaced[m][0] = side->second.quad[0];
         replaced[m][1] = side->second.quad[1];
     }
     for (int m = 0; m < 8; ++m) {
-        uint32_t to[8];
-        for (int k = 0; k < 6; ++k)
-            to[k] = f->pointAt.at(mirrorImage(hexagon[k].u, hexagon[k].v, m));
         for (size_t k = 0; k < best->middles.size(); ++k) {
             auto at = mirrorImage(best->middles[k].u, best->middles[k].v, m);
-            to[6 + k] = addPoint(f, at.first, at.second);
+            to[m][6 + k] = addPoint(f, at.first, at.second);
         }
         // A mirror that reverses the face's orientation reverses the quads'.
         bool reversed = (((m & 1) != 0) != ((m & 2) != 0)) != ((m & 4) != 0);
         for (const auto& piece : best->pieces) {
             Quad q;
             for (int k = 0; k < 4; ++k)
-                q[reversed ? 3 - k : k] = to[piece[k]];
+                q[reversed ? 3 - k : k] = to[m][piece[k]];
             images[m].push_back(q);
         }
     }

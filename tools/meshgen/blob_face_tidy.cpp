@@ -8,15 +8,15 @@
 // down the slope of the squared amounts by which the edges of its quads lie
 // out of range and their centres lie off their corners' mean; in the last
 // round, a point that the slope cannot move off an edge out of range also
-// tries steps in eight directions. Sliding the
-// corners of a quad that bends over a rim narrows it across the bend, which
-// brings its centre back near its corners' mean without new quads. A move
-// is kept only if it harms none of those quads: none may turn over, in face
-// coordinates or in one of its triangles, gain an edge out of range, move
-// its centre further than 0.003 from its corners' mean (unless it already
-// lay further) or bend its normals more (unless they already bent less than
-// a set limit), and their edges may grow only a little in all. So every
-// other figure of the mesh stays as it was, or better.
+// tries steps in eight directions. Sliding the corners of a quad that bends
+// over a rim narrows it across the bend, which brings its centre back near
+// its corners' mean without new quads. A move is kept only if it harms
+// none of those quads: none may turn over, in face coordinates or in one
+// of its triangles, gain an edge out of range, move its centre further than
+// 0.003 from its corners' mean (unless it already lay further) or bend its
+// normals more (unless they already bent less than a set limit), and their
+// edges may grow only a little in all. So every other figure of the mesh
+// stays as it was, or better.
 #include "blob_face_tidy.h"
 
 #include "blob_face_points.h"

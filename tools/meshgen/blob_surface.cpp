@@ -3,9 +3,10 @@
 // relaxed over the relief, with the lines between put back, as cuts, only
 // where its quads run too long or bend too far; its points slide to bring
 // edges into range where that harms nothing; closed strips of quads then
-// halve the quads that are still too long or bend too far, and the points
-// slide again. The six faces are the images of that face under the quarter
-// turns that carry +X to each face.
+// halve the quads that are still too long or bend too far, the points
+// slide again, the few sides still out of range are mended with their two
+// quads, and the points slide a last time. The six faces are the images of
+// that face under the quarter turns that carry +X to each face.
 #include "quad_surface.h"
 
 #include "blob_face_points.h"
@@ -74,8 +75,8 @@ struct FaceMesh {
 // Cuts the grid quads that decideRowCuts picks: in two along a row's or a
 // column's line, in four where those cross, in three over a fork's pair of
 // grid quads, or in five where a line crosses the fork; then slides the
-// points and lays strips. A cut's new points are those of the relaxed grid
-// (fineU, fineV: 2n + 1 points a side) between the grid's.
+// points, lays strips and mends the sides left out of range. A cut's new points are those of the
+// relaxed grid (fineU, fineV: 2n + 1 points a side) between the grid's.
 void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
                 const std::vector<double>& gridU, const std::vector<double>& gridV,
                 const std::vector<Point3>& gridCentre, const std::vector<double>& fineU,
