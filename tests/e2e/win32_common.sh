@@ -54,7 +54,7 @@ start_qorv() {
     (
         cd "$work/run" || exit 99
         # timeout's child execs wine, which becomes the Windows process.
-        env "$@" timeout -k 10 "$limit" wine "$qorv_exe" >"$work/log" 2>&1 &
+        env "$@" timeout -k 10 "$limit" "${WINE:-wine}" "$qorv_exe" >"$work/log" 2>&1 &
         timeout_pid=$!
         for _ in $(seq 100); do
             pgrep -P "$timeout_pid" >"$work/pid.tmp" && break
