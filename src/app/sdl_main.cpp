@@ -3,11 +3,14 @@
 // waits and draws a frame whenever no event is pending. A start-up failure
 // prints one line naming the step and the library's own words, then exit 1.
 #include <SDL.h>
+#include <dlfcn.h>
+#include <link.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <iterator>
 
 #include "audio/music.h"
 #include "gl/gl_types.h"
@@ -22,6 +25,7 @@
 namespace {
 
 SDL_Window* mainWindow = nullptr;
+SDL_GLContext mainContext = nullptr;
 // Set while the shared code builds the shader programs: a failure there ends
 // the process through endProcess(1), which then names the step.
 bool buildingPrograms = false;
@@ -40,6 +44,26 @@ bool showsOnScreen(const char* driver) {
 [[noreturn]] void refuseStart(const char* step, const char* detail) {
     std::fprintf(stderr, "qorv: %s: %s\n", step, detail && *detail ? detail : "no reason given");
     endProcess(1);
+}
+
+// NOTE: closing the display makes Mesa unload its driver, and with it the
+// code and data of everything the driver allocated and still points to;
+// LeakSanitizer, at exit, would then report those blocks as leaks of an
+// unknown module. Every library loaded so far is therefore kept mapped until
+// the process ends (what exit frees anyway), which unloads nothing early.
+void keepLibrariesLoaded() {
+    // Named first and opened after the walk, which holds the loader's lock.
+    static const char* names[256];
+    size_t count = 0;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* data) {
+            auto* count = static_cast<size_t*>(data);
+            if (info->dlpi_name && info->dlpi_name[0] && *count < std::size(names))
+                names[(*count)++] = info->dlpi_name;
+            return 0;
+        },
+        &count);
+    for (size_t i = 0; i < count; ++i) dlopen(names[i], RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
 // Escape, or a close request from the window manager, ends the run.
@@ -65,13 +89,19 @@ void endProcess(int code) {
         buildingPrograms = false;
         std::fprintf(stderr, "qorv: a shader program did not build: %s\n", sdlShaderBuildError());
     }
-    // NOTE: exit() runs exit handlers (SDL's, a tracer's, LeakSanitizer's)
-    // that must not race the music thread or SDL's audio thread, so the music
-    // is stopped and both threads joined first. The window, the context and
-    // the GPU objects are left to the process exit. exit() rather than
-    // _Exit() so that buffered output and tools layered over the process
-    // (tracers) finish.
+    // NOTE: exit() runs exit handlers (a tracer's, LeakSanitizer's) that stop
+    // every thread of the process to look at it, so nothing the show started
+    // may still be running or winding down then: the music thread and SDL's
+    // audio thread are joined, the context released (llvmpipe's raster
+    // threads go with it), the window destroyed and SDL shut down, which
+    // closes the display connection. No GL call is made on the way: the last
+    // frame stays unpresented. exit() rather than _Exit() so that buffered
+    // output and tools layered over the process (tracers) finish.
     BASS_Free();
+    if (mainContext) SDL_GL_DeleteContext(mainContext);
+    if (mainWindow) SDL_DestroyWindow(mainWindow);
+    keepLibrariesLoaded();
+    SDL_Quit();
     std::exit(code);
 }
 
@@ -95,7 +125,8 @@ int main(int, char**) {
     SDL_ShowCursor(SDL_DISABLE);
     SDL_RaiseWindow(mainWindow);
 
-    if (!sdlCreateContext(mainWindow)) refuseStart("OpenGL 4.0 context refused", SDL_GetError());
+    mainContext = sdlCreateContext(mainWindow);
+    if (!mainContext) refuseStart("OpenGL 4.0 context refused", SDL_GetError());
     // Never call through a null entry: a driver that lacks one cannot show it.
     if (const char* missing = sdlMissingGlEntry())
         refuseStart("OpenGL entry point missing", missing);
