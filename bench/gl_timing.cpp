@@ -35,7 +35,7 @@ bool timeStartup(StartupTimes* out, int width, int height) {
     setFixedRenderState();
     setStartupMatrices();
     t = Clock::now();
-    buildShaderPrograms();
+    if (!buildShaderPrograms()) return false;
     setStartupUniforms();
     glFinish();
     out->shaderMs = millisecondsSince(t);
@@ -64,14 +64,15 @@ void timeFrame(std::vector<double>* samples, int n, int repetitions) {
     }
 }
 
-void useFlatProgramEverywhere() {
+bool useFlatProgramEverywhere() {
     uint32_t flat = 0;
-    buildProgram(&flat, &passNormalVertexShader, &flatFragmentShader);
+    if (!buildProgram(&flat, &passNormalVertexShader, &flatFragmentShader)) return false;
     orenNayarProgram = flat;
     viewAngleProgram = flat;
     flatProgram = flat;
     // All eight start-up uniforms, projection included, into the new program.
     setStartupUniforms();
+    return true;
 }
 
 const char* glRendererName() { return reinterpret_cast<const char*>(glGetString(GL_RENDERER)); }

@@ -22,8 +22,8 @@ void timeFrame(std::vector<double>* samples, int n, int repetitions);
 
 // Replaces the show's three programs by one flat-colour program with the same
 // interface (the show's own flat program, built once more), so the same draws
-// run with trivial shading.
-void useFlatProgramEverywhere();
+// run with trivial shading. False when that program does not build.
+bool useFlatProgramEverywhere();
 
 // GL_RENDERER and GL_VERSION of the current context.
 const char* glRendererName();

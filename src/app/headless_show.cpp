@@ -12,7 +12,7 @@ bool headlessStartShow() {
     windowRect = {0, 0, headlessWidth(), headlessHeight()};
     setFixedRenderState();
     setStartupMatrices();
-    buildShaderPrograms();
+    if (!buildShaderPrograms()) return false;
     setStartupUniforms();
     uploadMeshes();
     return true;

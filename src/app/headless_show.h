@@ -4,5 +4,6 @@
 // frame. A frame n is then drawn with frameCounter = n - 1 and renderFrame().
 #pragma once
 
-// Call after headlessInit. Returns false when the context is not ready.
+// Call after headlessInit. Returns false when the context is not ready or a
+// shader program does not build.
 bool headlessStartShow();

@@ -26,9 +26,6 @@ namespace {
 
 SDL_Window* mainWindow = nullptr;
 SDL_GLContext mainContext = nullptr;
-// Set while the shared code builds the shader programs: a failure there ends
-// the process through endProcess(1), which then names the step.
-bool buildingPrograms = false;
 
 // Only these drivers put a window on a screen; SDL falls back to others
 // ("offscreen", "dummy") when no display answers, and the show would then
@@ -85,10 +82,6 @@ bool isQuitRequest(const SDL_Event& event) {
 void present() { SDL_GL_SwapWindow(mainWindow); }
 
 void endProcess(int code) {
-    if (code != 0 && buildingPrograms) {
-        buildingPrograms = false;
-        std::fprintf(stderr, "qorv: a shader program did not build: %s\n", sdlShaderBuildError());
-    }
     // NOTE: exit() runs exit handlers (a tracer's, LeakSanitizer's) that stop
     // every thread of the process to look at it, so nothing the show started
     // may still be running or winding down then: the music thread and SDL's
@@ -144,9 +137,7 @@ int main(int, char**) {
     sdlSetSwapInterval();
 
     setStartupMatrices();
-    buildingPrograms = true;
-    buildShaderPrograms();
-    buildingPrograms = false;
+    if (!buildShaderPrograms()) refuseStart("a shader program did not build", sdlShaderBuildError());
     setStartupUniforms();
     uploadMeshes();
 

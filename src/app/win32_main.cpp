@@ -88,7 +88,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     probeWindow = createShowClassWindow(instance, 0, 0, 10, 10);
     ShowWindow(probeWindow, SW_HIDE);
-    wglProbeStage(probeWindow);
+    // Every failed start-up test ends the process at once with exit code 1.
+    if (!wglProbeStage(probeWindow)) endProcess(1);
 
     // CS_OWNDC keeps this device context valid for the whole run.
     mainWindow = createShowClassWindow(instance, 50, 50, 800, 600);
@@ -102,12 +103,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     // The context is made current after maximising, so OpenGL's default
     // viewport covers the whole screen; none is ever set.
-    wglMainStage(mainDc);
+    if (!wglMainStage(mainDc)) endProcess(1);
     setFixedRenderState();
     wglApi.wglSwapIntervalEXT(1);
 
     setStartupMatrices();
-    buildShaderPrograms();
+    if (!buildShaderPrograms()) endProcess(1);
     setStartupUniforms();
     uploadMeshes();
     startMusic();

@@ -40,7 +40,3 @@ int headlessHeight();
 
 // Reads the framebuffer as RGBA8, top row first (as an image is stored).
 void headlessReadPixels(std::vector<uint8_t>* rgba);
-
-// Writes an RGBA8 image, top row first, as PNG. Returns false on failure
-// (errno tells why), leaving whatever part was written.
-bool writePng(const char* path, int width, int height, const uint8_t* rgba);

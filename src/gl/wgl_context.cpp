@@ -5,7 +5,6 @@
 
 #include <cstdint>
 
-#include "show/shell.h"
 
 WglApi wglApi;
 
@@ -64,15 +63,12 @@ void loadWglApi(GlGetProc getProc) {
     loadGlApi(getProc);
 }
 
-void requireWglApi() {
-    // A null entry would crash at its first call somewhere in the show; a
-    // clean exit with the start-up failure code says more.
-    if (!wglApi.wglChoosePixelFormatARB || !wglApi.wglCreateContextAttribsARB ||
-        !wglApi.wglSwapIntervalEXT || missingGlEntry())
-        endProcess(1);
+bool wglApiComplete() {
+    return wglApi.wglChoosePixelFormatARB && wglApi.wglCreateContextAttribsARB &&
+           wglApi.wglSwapIntervalEXT && !missingGlEntry();
 }
 
-void wglProbeStage(HWND probeWindow) {
+bool wglProbeStage(HWND probeWindow) {
     HDC dc = GetDC(probeWindow);
     // The descriptor plays no part: format 1 is taken as it is.
     PIXELFORMATDESCRIPTOR descriptor = {};
@@ -83,7 +79,7 @@ void wglProbeStage(HWND probeWindow) {
     wglMakeCurrent(nullptr, nullptr);
     wglDeleteContext(probeContext);
     ReleaseDC(probeWindow, dc);
-    requireWglApi();
+    return wglApiComplete();
 }
 
 int wglChooseFormat(HDC dc) {
@@ -104,14 +100,15 @@ int wglChooseFormat(HDC dc) {
     return chooseWith(dc, withoutSwapMethod);
 }
 
-void wglMainStage(HDC dc) {
+bool wglMainStage(HDC dc) {
     int format = wglChooseFormat(dc);
-    if (format == 0) endProcess(1);
+    if (format == 0) return false;
 
     PIXELFORMATDESCRIPTOR descriptor = {};
-    if (SetPixelFormat(dc, format, &descriptor) != TRUE) endProcess(1);
+    if (SetPixelFormat(dc, format, &descriptor) != TRUE) return false;
 
     HGLRC context = wglApi.wglCreateContextAttribsARB(dc, nullptr, kContextAttributes);
-    if (context == nullptr) endProcess(1);
+    if (context == nullptr) return false;
     wglMakeCurrent(dc, context);
+    return true;
 }

@@ -26,18 +26,18 @@ void* wglProcOrNull(PROC proc);
 // Fills wglApi and then glApi from getProc, each in its fetching order.
 void loadWglApi(GlGetProc getProc);
 
-// Ends the process with exit code 1 unless every entry that the show calls,
-// WGL and GL alike, was supplied.
-void requireWglApi();
+// Whether every entry that the show calls, WGL and GL alike, was supplied: a
+// null entry would crash at its first call somewhere in the show.
+bool wglApiComplete();
 
 // On the hidden probe window: pixel format 1, a legacy context made current
-// while the entries are fetched, then dropped again. Leaves no context current
-// and ends the process with exit code 1 when an entry is missing.
-void wglProbeStage(HWND probeWindow);
+// while the entries are fetched, then dropped again. Leaves no context current;
+// false when an entry is missing.
+bool wglProbeStage(HWND probeWindow);
 
 // The index of a pixel format for dc that fits the show, or 0 when none does.
 int wglChooseFormat(HDC dc);
 
 // Sets the pixel format of dc and makes an OpenGL 4.0 context current on it;
-// ends the process with exit code 1 when either cannot be done.
-void wglMainStage(HDC dc);
+// false, at the first step that fails, when either cannot be done.
+bool wglMainStage(HDC dc);

@@ -6,19 +6,12 @@
 #include "render/shader_sources.h"
 #include "render/startup_matrices.h"
 #include "render/uniform_upload.h"
-#include "show/shell.h"
 
 uint32_t orenNayarProgram;
 uint32_t viewAngleProgram;
 uint32_t flatProgram;
 
 namespace {
-
-// A failed build ends start-up at once, without a message: there is no
-// fallback rendering path.
-void requireStatus(GLint status) {
-    if (status != GL_TRUE) endProcess(1);
-}
 
 // Every program receives all eight names, whether its code reads them or not;
 // a name the linker dropped answers -1 and its upload does nothing.
@@ -40,7 +33,7 @@ void uploadStartupUniforms(GLuint program) {
 
 }  // namespace
 
-void buildProgram(uint32_t* program, const char* const* vertexSource,
+bool buildProgram(uint32_t* program, const char* const* vertexSource,
                   const char* const* fragmentSource) {
     GLuint vs = glApi.glCreateShader(GL_VERTEX_SHADER);
     GLuint fs = glApi.glCreateShader(GL_FRAGMENT_SHADER);
@@ -50,11 +43,13 @@ void buildProgram(uint32_t* program, const char* const* vertexSource,
     glApi.glCompileShader(vs);
     glApi.glCompileShader(fs);
 
+    // There is no fallback rendering path: the first failed status stops the
+    // build, and the caller ends start-up.
     GLint status = 0;
     glApi.glGetShaderiv(vs, GL_COMPILE_STATUS, &status);
-    requireStatus(status);
+    if (status != GL_TRUE) return false;
     glApi.glGetShaderiv(fs, GL_COMPILE_STATUS, &status);
-    requireStatus(status);
+    if (status != GL_TRUE) return false;
 
     glApi.glAttachShader(*program, vs);
     glApi.glAttachShader(*program, fs);
@@ -63,14 +58,15 @@ void buildProgram(uint32_t* program, const char* const* vertexSource,
     glApi.glBindAttribLocation(*program, 1, "in_normal");
     glApi.glLinkProgram(*program);
     glApi.glGetProgramiv(*program, GL_LINK_STATUS, &status);
-    requireStatus(status);
+    if (status != GL_TRUE) return false;
     glApi.glUseProgram(*program);
+    return true;
 }
 
-void buildShaderPrograms() {
-    buildProgram(&orenNayarProgram, &shaderSourceTable[0], &shaderSourceTable[1]);
-    buildProgram(&viewAngleProgram, &shaderSourceTable[2], &shaderSourceTable[3]);
-    buildProgram(&flatProgram, &shaderSourceTable[4], &shaderSourceTable[5]);
+bool buildShaderPrograms() {
+    return buildProgram(&orenNayarProgram, &shaderSourceTable[0], &shaderSourceTable[1]) &&
+           buildProgram(&viewAngleProgram, &shaderSourceTable[2], &shaderSourceTable[3]) &&
+           buildProgram(&flatProgram, &shaderSourceTable[4], &shaderSourceTable[5]);
 }
 
 void setStartupUniforms() {

@@ -9,13 +9,14 @@ extern uint32_t flatProgram;
 
 // Compiles and links one program from two source-table entries, with
 // "in_position" at location 0 and "in_normal" at 1, and makes it current. The
-// id goes to *program as soon as it exists. A failed compile or link ends the
-// process with exit code 1.
-void buildProgram(uint32_t* program, const char* const* vertexSource,
+// id goes to *program as soon as it exists. Returns false at the first failed
+// compile or link status (vertex, fragment, link), with nothing done after it.
+bool buildProgram(uint32_t* program, const char* const* vertexSource,
                   const char* const* fragmentSource);
 
-// Builds orenNayarProgram, viewAngleProgram and flatProgram, in that order.
-void buildShaderPrograms();
+// Builds orenNayarProgram, viewAngleProgram and flatProgram, in that order;
+// false as soon as one fails, leaving the rest unbuilt.
+bool buildShaderPrograms();
 
 // Uploads the start-up value of all eight uniforms to each program in turn;
 // leaves flatProgram current.

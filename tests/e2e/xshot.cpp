@@ -15,7 +15,7 @@
 #include <cstring>
 #include <vector>
 
-#include "gl/egl_context.h"
+#include "app/png_write.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/png_write.h"
 #include "gl/egl_context.h"
 #include "gl/gl_api.h"
 

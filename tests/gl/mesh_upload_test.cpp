@@ -47,7 +47,7 @@ TEST(MeshUpload, BindingTheQuadsVertexArrayAloneIsEnoughToDrawIt) {
     requireHeadlessContext();
     windowRect = {0, 0, kTestWidth, kTestHeight};
     setStartupMatrices();
-    buildShaderPrograms();
+    ASSERT_TRUE(buildShaderPrograms());
     setStartupUniforms();
     uploadMeshes();
 

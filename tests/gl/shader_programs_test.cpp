@@ -1,5 +1,6 @@
-// The shader programs build on a real driver, a broken build ends the process
-// with exit code 1, and every active uniform holds its start-up value.
+// The shader programs build on a real driver, a broken build stops at its
+// first failed status and says so, and every active uniform holds its
+// start-up value.
 #include "gl_test_support.h"
 
 #include <cmath>
@@ -21,7 +22,7 @@ const char* const unmatchedFragment =
 void buildAllAtStartup() {
     windowRect = {0, 0, kTestWidth, kTestHeight};
     setStartupMatrices();
-    buildShaderPrograms();
+    ASSERT_TRUE(buildShaderPrograms());
     setStartupUniforms();
 }
 
@@ -49,27 +50,33 @@ TEST(ShaderPrograms, AllThreeBuildLinkAndLeaveTheFlatProgramCurrent) {
         EXPECT_EQ(std::string(source).rfind("#version 400", 0), 0u);
 }
 
-TEST(ShaderProgramsDeathTest, AFailedCompileOrLinkEndsWithExitCodeOne) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    uint32_t program = 0;
-    EXPECT_EXIT(
-        {
-            requireHeadlessContext();
-            buildProgram(&program, &brokenVertex, &flatFragmentShader);
-        },
-        testing::ExitedWithCode(1), "");
-    EXPECT_EXIT(
-        {
-            requireHeadlessContext();
-            buildProgram(&program, &passNormalVertexShader, &brokenFragment);
-        },
-        testing::ExitedWithCode(1), "");
-    EXPECT_EXIT(
-        {
-            requireHeadlessContext();
-            buildProgram(&program, &transformedNormalVertexShader, &unmatchedFragment);
-        },
-        testing::ExitedWithCode(1), "");
+// A failed compile leaves the program without shaders (nothing is attached
+// after the failed status), a failed link leaves it unlinked and not current.
+TEST(ShaderPrograms, AFailedCompileOrLinkStopsTheBuild) {
+    requireHeadlessContext();
+    struct Case {
+        const char* name;
+        const char* const* vertex;
+        const char* const* fragment;
+        GLint attached;
+    };
+    const Case cases[] = {{"broken vertex shader", &brokenVertex, &flatFragmentShader, 0},
+                          {"broken fragment shader", &passNormalVertexShader, &brokenFragment, 0},
+                          {"unmatched pair", &transformedNormalVertexShader, &unmatchedFragment, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        glUseProgram(0);
+        uint32_t program = 0;
+        EXPECT_FALSE(buildProgram(&program, c.vertex, c.fragment));
+        ASSERT_NE(program, 0u);
+        GLint attached = -1, linked = -1, current = -1;
+        glGetProgramiv(program, GL_ATTACHED_SHADERS, &attached);
+        glGetProgramiv(program, GL_LINK_STATUS, &linked);
+        glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+        EXPECT_EQ(attached, c.attached);
+        EXPECT_EQ(linked, GL_FALSE);
+        EXPECT_EQ(current, 0);
+    }
 }
 
 TEST(ShaderPrograms, ActiveUniformsHoldTheStartupValues) {

@@ -98,7 +98,7 @@ protected:
         if (!built) {
             windowRect = {0, 0, kTestWidth, kTestHeight};
             setStartupMatrices();
-            buildShaderPrograms();
+            ASSERT_TRUE(buildShaderPrograms());
             setStartupUniforms();
             // A small float colour attachment of its own: the shader's
             // output arrives as it left the program.

@@ -16,6 +16,7 @@
 #include "capture_args.h"
 #include "capture_workers.h"
 #include "contact_sheet.h"
+#include "app/png_write.h"
 #include "gl/egl_context.h"
 #include "output_files.h"
 #include "progress.h"

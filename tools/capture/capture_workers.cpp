@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/png_write.h"
 #include "output_files.h"
 
 namespace {

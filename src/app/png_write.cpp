@@ -1,7 +1,7 @@
 // PNG output through stb_image_write. The file is written here rather than
 // by stb's own writer, which ignores write errors: a full disk or a file-size
 // limit must fail the write, not leave a cut picture that claims success.
-#include "gl/egl_context.h"
+#include "app/png_write.h"
 
 #include <cstdio>
 #include <cstdlib>

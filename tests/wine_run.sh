@@ -1,0 +1,26 @@
+#!/bin/sh
+# Runs a Windows program of a test build under Wine, in the build's own prefix:
+# the emulator that CTest puts before every test program of the Windows builds,
+# including the listing of their test cases when ctest starts.
+# usage: wine_run.sh PREFIX win32|win64 LOADER PROGRAM [ARGS...]
+prefix=$1 arch=$2 loader=$3
+shift 3
+export WINEPREFIX="$prefix" WINEARCH="$arch" WINEDEBUG=-all
+# No Mono or Gecko: their installers would ask, and nothing here needs them.
+export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+# A program started by Wine itself takes the same loader.
+[ "$arch" = win64 ] && export WINELOADER="$loader"
+# NOTE: the first program in a fresh prefix sets it up on the fly, and one
+# started while that is still going on may get no legacy GL context; the
+# prefix is therefore made once, under a lock, and waited for.
+if [ ! -f "$prefix/system.reg" ]; then
+  mkdir -p "$(dirname "$prefix")"
+  (
+    flock 9
+    if [ ! -f "$prefix/system.reg" ]; then
+      "$loader" wineboot -i >/dev/null 2>&1
+      wineserver -w
+    fi
+  ) 9>"$prefix.lock"
+fi
+exec "$loader" "$@"
