@@ -13,6 +13,7 @@
 #include "bench_stats.h"
 #include "null_gl.h"
 #include "show/frame_clock.h"
+#include "show/timeline.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ int main(int argc, char** argv) {
     const int perBatch = quick ? 200 : 2000;
 
     for (int n : frames) {
-        if (n < 1 || n > 8000) return 2;
+        if (n < 1 || n > kLastPresentedFrame) return 2;
         std::vector<double> batchMeans;
         for (int b = 0; b < batches; ++b) {
             Clock::time_point t = Clock::now();
@@ -59,8 +60,8 @@ int main(int argc, char** argv) {
     for (int run = 0; run < (quick ? 2 : 5); ++run) {
         Clock::time_point t = Clock::now();
         frameCounter = 0.0;
-        for (int n = 1; n <= 8000; ++n) renderFrame();
-        best = std::min(best, microsecondsSince(t) / 8000.0);
+        for (int n = 1; n <= kLastPresentedFrame; ++n) renderFrame();
+        best = std::min(best, microsecondsSince(t) / kLastPresentedFrame);
     }
     std::printf("timeline %.4f\n", best);
     return 0;

@@ -20,6 +20,7 @@
 #include "render/shader_programs.h"
 #include "render/startup_matrices.h"
 #include "show/frame_clock.h"
+#include "show/music_start.h"
 #include "show/shell.h"
 
 namespace {
@@ -141,9 +142,7 @@ int main(int, char**) {
     setStartupUniforms();
     uploadMeshes();
 
-    BASS_Init(-1, 44100, 0, nullptr, nullptr);
-    musicStream = BASS_StreamCreateFile(false, "c.ogg", 0, 0, BASS_STREAM_PRESCAN);
-    BASS_ChannelPlay(musicStream, false);
+    startMusic();
 
     for (;;) {
         SDL_Event event;

@@ -4,13 +4,13 @@
 
 #include <cstddef>
 
-#include "audio/music.h"
 #include "gl/wgl_context.h"
 #include "render/mesh_upload.h"
 #include "render/render_state.h"
 #include "render/shader_programs.h"
 #include "render/startup_matrices.h"
 #include "show/frame_clock.h"
+#include "show/music_start.h"
 #include "show/shell.h"
 
 HWND probeWindow;
@@ -61,12 +61,6 @@ const char kName[] = "qorv";
 HWND createShowClassWindow(HINSTANCE instance, int x, int y, int width, int height) {
     return CreateWindowExA(WS_EX_APPWINDOW, kName, kName, WS_POPUP, x, y, width, height, nullptr,
                            nullptr, instance, nullptr);
-}
-
-void startMusic() {
-    BASS_Init(-1, 44100, 0, nullptr, nullptr);
-    musicStream = BASS_StreamCreateFile(FALSE, "c.ogg", 0, 0, BASS_STREAM_PRESCAN);
-    BASS_ChannelPlay(musicStream, FALSE);
 }
 
 }  // namespace

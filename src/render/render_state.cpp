@@ -5,7 +5,7 @@
 #include "gl/gl_types.h"
 
 void setFixedRenderState() {
-    glClearColor(0.2f, 0.1f, 0.0f, 1.0f);
+    glClearColor(kBackgroundColor[0], kBackgroundColor[1], kBackgroundColor[2], kBackgroundColor[3]);
     glClearDepth(1.0);
     glEnable(GL_DEPTH_TEST);
     glFrontFace(GL_CCW);

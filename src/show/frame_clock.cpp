@@ -3,14 +3,16 @@
 #include "show/frame_clock.h"
 
 #include "gl/gl_types.h"
+#include "render/render_state.h"
 #include "show/layers.h"
 #include "show/shell.h"
+#include "show/timeline.h"
 
 double frameCounter = 0.0;
 
 void backgroundColor(float* rgba, double framesDone) {
-    const float red = 0.2f;
-    const float green = 0.1f;
+    const float red = kBackgroundColor[0];
+    const float green = kBackgroundColor[1];
     if (framesDone >= kBackgroundFadeFrame) {
         // No rate on d: red and green fall by a whole 1.0 per frame, and a
         // fixed-point colour buffer clamps the negative values to 0, so the
@@ -22,8 +24,8 @@ void backgroundColor(float* rgba, double framesDone) {
         rgba[0] = red;
         rgba[1] = green;
     }
-    rgba[2] = 0.0f;
-    rgba[3] = 1.0f;
+    rgba[2] = kBackgroundColor[2];
+    rgba[3] = kBackgroundColor[3];
 }
 
 void renderFrame() {

@@ -6,10 +6,6 @@
 // frame number n that drives the whole show. Written only by renderFrame.
 extern double frameCounter;
 
-// Frame numbers at which the show changes; compared exactly with whole doubles.
-constexpr double kBackgroundFadeFrame = 3500.0;
-constexpr double kLastPresentedFrame = 8000.0;
-
 // Draws one frame and presents it; after the last frame it ends the process
 // with exit code 0 instead of presenting.
 void renderFrame();

@@ -10,6 +10,7 @@
 #include "render/shader_programs.h"
 #include "render/startup_matrices.h"
 #include "render/uniform_upload.h"
+#include "show/timeline.h"
 
 namespace {
 
@@ -69,10 +70,10 @@ void ringLayer(double n) {
     const Vec3 pulse = pulseColor(n);
     uploadVector(orenNayarProgram, "light_color_0", &pulse);
     uploadVector(orenNayarProgram, "light_color_1", &kOrange);
-    if (n >= 3500.0) return;
+    if (n >= kRingsEndFrame) return;
 
-    const float g1 = float((n - 1900.0) * kGrowthRate + 1.0);
-    const float g2 = float((n - 2300.0) * 0.004 + 1.0);
+    const float g1 = float((n - kRingGrowthFrame) * kGrowthRate + 1.0);
+    const float g2 = float((n - kRingSecondGrowthFrame) * 0.004 + 1.0);
     glApi.glBindVertexArray(ringVertexArray);
     // Instance i takes the orientation instance 0 had 100 i frames earlier,
     // at 0.3 i + 0.5 times the mesh's size; early on the later instances turn
@@ -85,8 +86,8 @@ void ringLayer(double n) {
         mat4RotateZ(&worldMatrix, &worldMatrix, float(0.0005 * d));
         const float k = 0.3f * float(i) + 0.5f;
         mat4Scale(&worldMatrix, &worldMatrix, k, k, k);
-        if (n >= 1900.0) mat4Scale(&worldMatrix, &worldMatrix, g1, g1, g1);
-        if (n >= 2300.0) mat4Scale(&worldMatrix, &worldMatrix, g2, g2, g2);
+        if (n >= kRingGrowthFrame) mat4Scale(&worldMatrix, &worldMatrix, g1, g1, g1);
+        if (n >= kRingSecondGrowthFrame) mat4Scale(&worldMatrix, &worldMatrix, g2, g2, g2);
         uploadMatrix(orenNayarProgram, "world_matrix", &worldMatrix);
         drawMesh(ringMesh);
     }
@@ -97,7 +98,7 @@ void blobLayer(double n) {
     uploadMatrix(viewAngleProgram, "view_matrix", &viewMatrix);
     const Vec3 pulse = pulseColor(n);
     uploadVector(viewAngleProgram, "light_color_0", &pulse);
-    if (n >= 8000.0) return;
+    if (n >= kBlobEndFrame) return;
 
     glApi.glBindVertexArray(blobVertexArray);
     mat4Identity(&worldMatrix);
@@ -105,11 +106,11 @@ void blobLayer(double n) {
     mat4RotateX(&worldMatrix, &worldMatrix, float(0.0028 * n));
     mat4RotateZ(&worldMatrix, &worldMatrix, float(kBlobSpinZ * n));
     mat4Scale(&worldMatrix, &worldMatrix, 2.0f, 2.0f, 2.0f);
-    if (n >= 4000.0) {
-        // The value the growth reaches at frame 4000, held from then on.
+    if (n >= kBlobFullSizeFrame) {
+        // The value the growth reaches at kBlobFullSizeFrame, held from then on.
         mat4Scale(&worldMatrix, &worldMatrix, 6.7f, 6.7f, 6.7f);
-    } else if (n >= 2100.0) {
-        const float g3 = float((n - 2100.0) * kGrowthRate + 1.0);
+    } else if (n >= kBlobGrowthFrame) {
+        const float g3 = float((n - kBlobGrowthFrame) * kGrowthRate + 1.0);
         mat4Scale(&worldMatrix, &worldMatrix, g3, g3, g3);
     }
     uploadMatrix(viewAngleProgram, "world_matrix", &worldMatrix);
@@ -117,7 +118,7 @@ void blobLayer(double n) {
 }
 
 void curtainLayer(double n) {
-    if (n >= 2000.0) return;
+    if (n >= kCurtainsEndFrame) return;
     // Opaque black (blending is never on), seen from the start-up camera that
     // the flat program keeps, so the curtains do not sway with the show.
     glDisable(GL_DEPTH_TEST);

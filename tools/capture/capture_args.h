@@ -5,12 +5,13 @@
 #include <string>
 
 #include "gl/egl_context.h"
+#include "show/timeline.h"
 
 enum class CaptureMode { none, frames, video, contactSheet };
 
-// Frames the show has; frame n > 8000 never happens.
+// Frames the show has; a frame past the last presented one is never shown.
 constexpr int kFirstShowFrame = 1;
-constexpr int kLastShowFrame = 8000;
+constexpr int kLastShowFrame = int(kLastPresentedFrame);
 // Largest width or height accepted before asking the GL; anything above is
 // certainly a typing error.
 constexpr int kMaxCaptureSide = 16384;
