@@ -5,12 +5,15 @@
 
 namespace {
 
+// One vertex record (position, normal) a line.
+// clang-format off
 alignas(16) const float quadVertices[4 * 6] = {
     -1.0f, 0.0f, -1.0f, 0.0f, 1000000.0f, 0.0f,
     -1.0f, 0.0f, 1.0f,  0.0f, 1000000.0f, 0.0f,
     1.0f,  0.0f, -1.0f, 0.0f, 1000000.0f, 0.0f,
     1.0f,  0.0f, 1.0f,  0.0f, 1000000.0f, 0.0f,
 };
+// clang-format on
 
 const uint32_t quadIndices[6] = {0, 1, 2, 1, 3, 2};
 
