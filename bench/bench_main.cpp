@@ -50,9 +50,11 @@ void measureCaches(BenchReport* report) {
         c.triangles = m.mesh->indexCount / 3;
         // Plain FIFO caches: no warp or primitive-group limits.
         c.acmr16 = meshopt_analyzeVertexCache(m.mesh->indices, m.mesh->indexCount,
-                                              m.mesh->vertexCount, 16, 0, 0).acmr;
+                                              m.mesh->vertexCount, 16, 0, 0)
+                       .acmr;
         c.acmr32 = meshopt_analyzeVertexCache(m.mesh->indices, m.mesh->indexCount,
-                                              m.mesh->vertexCount, 32, 0, 0).acmr;
+                                              m.mesh->vertexCount, 32, 0, 0)
+                       .acmr;
         report->caches.push_back(c);
     }
 }
@@ -125,7 +127,8 @@ int main(int argc, char** argv) {
     }
     BlobFile otherBlob;
     std::string error;
-    if (!report.blobAgainst.empty() && !readBlobFile(&otherBlob, &error, report.blobAgainst.c_str())) {
+    if (!report.blobAgainst.empty() &&
+        !readBlobFile(&otherBlob, &error, report.blobAgainst.c_str())) {
         std::fprintf(stderr, "qorv-bench: %s\n", error.c_str());
         return 1;
     }
@@ -134,9 +137,8 @@ int main(int argc, char** argv) {
     // the second size would reuse the first one's work. Off, unless asked for.
     setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
 
-    const std::vector<Size> sizes =
-        report.quick ? std::vector<Size>{{320, 180}, {480, 270}}
-                     : std::vector<Size>{{1280, 720}, {1920, 1080}};
+    const std::vector<Size> sizes = report.quick ? std::vector<Size>{{320, 180}, {480, 270}}
+                                                 : std::vector<Size>{{1280, 720}, {1920, 1080}};
     report.repetitions = report.quick ? 2 : 7;
     headlessChooseDevice(std::strcmp(device, "software") == 0 ? HeadlessDevice::software
                                                               : HeadlessDevice::automatic);

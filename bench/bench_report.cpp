@@ -42,8 +42,8 @@ void printTable(const BenchReport& r) {
     std::printf("qorv-bench on %s (%s) via %s%s\n\n", r.renderer.c_str(), r.glVersion.c_str(),
                 r.device.c_str(), r.quick ? ", quick" : "");
     std::printf("Frame time, ms (%d runs each, glFinish per frame)\n", r.repetitions);
-    std::printf("%-10s %5s | %8s %8s %8s | %8s %8s %8s | %6s\n", "size", "frame", "min",
-                "median", "max", "flat min", "flat med", "flat max", "ratio");
+    std::printf("%-10s %5s | %8s %8s %8s | %8s %8s %8s | %6s\n", "size", "frame", "min", "median",
+                "max", "flat min", "flat med", "flat max", "ratio");
     for (const FrameTiming& f : r.frames) {
         char size[24];
         std::snprintf(size, sizeof size, "%dx%d", f.width, f.height);
@@ -56,8 +56,8 @@ void printTable(const BenchReport& r) {
     if (!r.blobAgainst.empty()) {
         std::printf("Blob frames against %s, ms (%d alternating draws each)\n",
                     r.blobAgainst.c_str(), r.repetitions);
-        std::printf("%-10s %5s | %8s %8s | %8s %8s | %6s\n", "size", "frame", "emb min",
-                    "emb med", "file min", "file med", "ratio");
+        std::printf("%-10s %5s | %8s %8s | %8s %8s | %6s\n", "size", "frame", "emb min", "emb med",
+                    "file min", "file med", "ratio");
         for (const BlobComparison& c : r.blobComparisons) {
             char size[24];
             std::snprintf(size, sizeof size, "%dx%d", c.width, c.height);
@@ -77,10 +77,9 @@ void printTable(const BenchReport& r) {
                     s.meshUploadMs, s.firstFrameMs);
     }
 
-    std::printf(
-        "\nCapture throughput, PNG frames %d..%d (fps once started; wall time "
-        "with start-up)\n%-10s %5s %8s %8s\n",
-        r.captureFirst, r.captureLast, "size", "jobs", "fps", "wall s");
+    std::printf("\nCapture throughput, PNG frames %d..%d (fps once started; wall time "
+                "with start-up)\n%-10s %5s %8s %8s\n",
+                r.captureFirst, r.captureLast, "size", "jobs", "fps", "wall s");
     for (const CaptureThroughput& c : r.capture) {
         char size[24];
         std::snprintf(size, sizeof size, "%dx%d", c.width, c.height);
@@ -90,15 +89,16 @@ void printTable(const BenchReport& r) {
     std::printf("\nVertex cache, ACMR with a FIFO cache (floor %.1f)\n", kAcmrFloor);
     std::printf("%-8s %9s %9s %8s %8s\n", "mesh", "vertices", "triangles", "cache16", "cache32");
     for (const CacheFigures& c : r.caches)
-        std::printf("%-8s %9u %9u %8.3f %8.3f\n", c.mesh.c_str(), c.vertices, c.triangles,
-                    c.acmr16, c.acmr32);
+        std::printf("%-8s %9u %9u %8.3f %8.3f\n", c.mesh.c_str(), c.vertices, c.triangles, c.acmr16,
+                    c.acmr32);
 
     std::printf("\nFrame routine CPU time with a null GL, us per frame\n");
     if (!r.cpuMeasured) {
         std::printf("(not measured: qorv-bench-frame-cpu did not run)\n");
         return;
     }
-    for (const CpuFigure& c : r.cpuFrames) std::printf("frame %5d %10.2f\n", c.frame, c.microseconds);
+    for (const CpuFigure& c : r.cpuFrames)
+        std::printf("frame %5d %10.2f\n", c.frame, c.microseconds);
     std::printf("timeline mean %6.2f\n", r.cpuTimelineMicroseconds);
 }
 
@@ -138,11 +138,10 @@ void printJson(const BenchReport& r) {
     std::printf("  \"capture\": [");
     for (size_t i = 0; i < r.capture.size(); ++i) {
         const CaptureThroughput& c = r.capture[i];
-        std::printf(
-            "%s\n    {\"width\": %d, \"height\": %d, \"first_frame\": %d, "
-            "\"frames\": %d, \"jobs\": %d, \"fps\": %.3f, \"wall_s\": %.3f}",
-            i ? "," : "", c.width, c.height, r.captureFirst, c.frames, c.jobs, c.fps,
-            c.wallSeconds);
+        std::printf("%s\n    {\"width\": %d, \"height\": %d, \"first_frame\": %d, "
+                    "\"frames\": %d, \"jobs\": %d, \"fps\": %.3f, \"wall_s\": %.3f}",
+                    i ? "," : "", c.width, c.height, r.captureFirst, c.frames, c.jobs, c.fps,
+                    c.wallSeconds);
     }
     std::printf("\n  ],\n");
 

@@ -14,8 +14,7 @@
 #include "render/mesh_upload.h"
 #include "show/frame_clock.h"
 
-extern "C" void __real_glDrawElements(GLenum mode, GLsizei count, GLenum type,
-                                      const void* indices);
+extern "C" void __real_glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices);
 
 namespace {
 

@@ -6,10 +6,10 @@
 
 struct StartupTimes {
     int width, height;
-    double contextMs;        // EGL context and framebuffer
-    double shaderMs;         // compile and link of the three programs, start-up uniforms
-    double meshUploadMs;     // the four meshes into GPU buffers
-    double firstFrameMs;     // frame 1, finished
+    double contextMs;     // EGL context and framebuffer
+    double shaderMs;      // compile and link of the three programs, start-up uniforms
+    double meshUploadMs;  // the four meshes into GPU buffers
+    double firstFrameMs;  // frame 1, finished
 };
 
 // Makes a fresh context of the given size and runs the show's start-up in the

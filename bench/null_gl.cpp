@@ -19,13 +19,13 @@ void glFlush() {}
 
 namespace {
 
-#define QORV_NULL_ENTRY(ret, name, params) \
+#define QORV_NULL_ENTRY(ret, name, params)                                                         \
     ret QORV_GLAPI null_##name params { return ret(); }
 QORV_GL_ENTRIES(QORV_NULL_ENTRY)
 #undef QORV_NULL_ENTRY
 
 void* nullGetProc(const char* name) {
-#define QORV_NULL_LOOKUP(ret, fn, params) \
+#define QORV_NULL_LOOKUP(ret, fn, params)                                                          \
     if (std::strcmp(name, #fn) == 0) return reinterpret_cast<void*>(&null_##fn);
     QORV_GL_ENTRIES(QORV_NULL_LOOKUP)
 #undef QORV_NULL_LOOKUP

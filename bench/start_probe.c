@@ -11,7 +11,7 @@
 #include <stdio.h>
 #include <time.h>
 
-static double playReturned, firstSample, firstPresent;  /* seconds, 0: not yet */
+static double playReturned, firstSample, firstPresent; /* seconds, 0: not yet */
 static SDL_AudioCallback showCallback;
 static atomic_int sampleSeen;
 
@@ -33,9 +33,8 @@ static void SDLCALL probeCallback(void* user, Uint8* stream, int bytes) {
     }
 }
 
-SDL_AudioDeviceID SDL_OpenAudioDevice(const char* device, int capture,
-                                      const SDL_AudioSpec* desired, SDL_AudioSpec* obtained,
-                                      int changes) {
+SDL_AudioDeviceID SDL_OpenAudioDevice(const char* device, int capture, const SDL_AudioSpec* desired,
+                                      SDL_AudioSpec* obtained, int changes) {
     SDL_AudioDeviceID (*real)(const char*, int, const SDL_AudioSpec*, SDL_AudioSpec*, int) =
         dlsym(RTLD_NEXT, "SDL_OpenAudioDevice");
     SDL_AudioSpec wanted = *desired;

@@ -14,7 +14,8 @@ constexpr uint32_t BASS_STREAM_PRESCAN = 0x20000;
 int BASS_Init(int device, uint32_t freq, uint32_t flags, void* window, const void* guid);
 
 // Opens a stream on a file (mem false) from offset for length bytes (0: to the end).
-HSTREAM BASS_StreamCreateFile(int mem, const void* file, QWORD offset, QWORD length, uint32_t flags);
+HSTREAM BASS_StreamCreateFile(int mem, const void* file, QWORD offset, QWORD length,
+                              uint32_t flags);
 
 // Starts the stream from its beginning; it then plays on without further
 // calls. Returns once the output has taken the first frames, after at most

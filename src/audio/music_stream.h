@@ -38,7 +38,7 @@ int streamPull(MusicStream* stream, int16_t* frames, int count);
 bool streamDrained(const MusicStream* stream);
 
 StreamState streamState(const MusicStream* stream);
-uint32_t streamSampleRate(const MusicStream* stream);   // 0 until opened
+uint32_t streamSampleRate(const MusicStream* stream);    // 0 until opened
 uint64_t streamLengthFrames(const MusicStream* stream);  // 0 when not pre-scanned
 
 // Stops the music thread and waits for it, closes the output if the stream

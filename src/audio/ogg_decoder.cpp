@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -106,7 +106,8 @@ LinkPages walkLink(const OggDecoder* decoder, uint64_t start) {
         const uint32_t serial = page.serial;
         uint64_t at = start;
         for (;;) {
-            if (page.serial == serial && page.granule != UINT64_MAX) link.lastGranule = page.granule;
+            if (page.serial == serial && page.granule != UINT64_MAX)
+                link.lastGranule = page.granule;
             at += page.bytes;
             if (page.serial == serial && (page.flags & lastPageFlag)) {
                 link.endFound = true;
@@ -300,7 +301,8 @@ bool decodeNextFrame(OggDecoder* decoder) {
         if (!decoder->linkEnded) {
             int16_t* into = converted ? decoder->input : decoder->frame;
             const int capacity = converted ? decoder->inputCapacity : decoder->frameCapacity;
-            int got = stb_vorbis_get_frame_short_interleaved(decoder->vorbis, 2, into, capacity * 2);
+            int got =
+                stb_vorbis_get_frame_short_interleaved(decoder->vorbis, 2, into, capacity * 2);
             if (got > 0 && watchEnd &&
                 decoder->linkStart + stb_vorbis_get_file_offset(decoder->vorbis) > decoder->linkEnd)
                 got = 0;

@@ -7,8 +7,8 @@
 #include <cstdint>
 
 struct SampleRing {
-    int16_t* samples = nullptr;  // capacity frames of two samples each
-    uint32_t capacity = 0;       // frames; a power of two
+    int16_t* samples = nullptr;           // capacity frames of two samples each
+    uint32_t capacity = 0;                // frames; a power of two
     std::atomic<uint32_t> readCount{0};   // frames read so far, wrapping
     std::atomic<uint32_t> writeCount{0};  // frames written so far, wrapping
 };

@@ -1,8 +1,8 @@
 // Music output on Windows: waveOut through the wave mapper, triple-buffered
 // and refilled by a thread of our own that the driver wakes when a buffer is
 // done.
-#include <windows.h>
 #include <mmsystem.h>
+#include <windows.h>
 
 #include <atomic>
 #include <cstring>
@@ -98,8 +98,7 @@ bool audioOutputOpen(MusicStream* stream, uint32_t deviceRate, uint32_t streamRa
         std::memset(header, 0, sizeof(WAVEHDR));
         header->lpData = reinterpret_cast<LPSTR>(output.samples[prepared]);
         header->dwBufferLength = bufferFrames * bytesPerFrame;
-        if (waveOutPrepareHeader(output.device, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
-            break;
+        if (waveOutPrepareHeader(output.device, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) break;
     }
     if (prepared == bufferCount)
         output.feeder = CreateThread(nullptr, 0, feedWaveOut, nullptr, 0, nullptr);

@@ -10,7 +10,7 @@ void loadGlApi(GlGetProc getProc) {
 }
 
 const char* missingGlEntry() {
-#define QORV_GL_CHECK(ret, name, params) \
+#define QORV_GL_CHECK(ret, name, params)                                                           \
     if (glApi.name == nullptr) return #name;
     QORV_GL_ENTRIES(QORV_GL_CHECK)
 #undef QORV_GL_CHECK

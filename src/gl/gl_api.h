@@ -5,30 +5,30 @@
 #include "gl/gl_types.h"
 
 // Order is the order of fetching. Each entry: return type, name, parameters.
-#define QORV_GL_ENTRIES(X)                                                                       \
-    X(void, glAttachShader, (GLuint program, GLuint shader))                                     \
-    X(void, glBindBuffer, (GLenum target, GLuint buffer))                                        \
-    X(void, glBindVertexArray, (GLuint array))                                                   \
-    X(void, glBufferData, (GLenum target, GLsizeiptr size, const void* data, GLenum usage))      \
-    X(void, glCompileShader, (GLuint shader))                                                    \
-    X(GLuint, glCreateProgram, (void))                                                           \
-    X(GLuint, glCreateShader, (GLenum type))                                                     \
-    X(void, glEnableVertexAttribArray, (GLuint index))                                           \
-    X(void, glGenBuffers, (GLsizei n, GLuint * buffers))                                         \
-    X(void, glGenVertexArrays, (GLsizei n, GLuint * arrays))                                     \
-    X(void, glGetProgramiv, (GLuint program, GLenum pname, GLint * params))                      \
-    X(void, glGetShaderiv, (GLuint shader, GLenum pname, GLint * params))                        \
-    X(void, glLinkProgram, (GLuint program))                                                     \
-    X(void, glShaderSource,                                                                      \
-      (GLuint shader, GLsizei count, const GLchar* const* string, const GLint* length))          \
-    X(void, glUseProgram, (GLuint program))                                                      \
-    X(void, glVertexAttribPointer,                                                               \
-      (GLuint index, GLint size, GLenum type, GLboolean normalized, GLsizei stride,              \
-       const void* pointer))                                                                     \
-    X(void, glBindAttribLocation, (GLuint program, GLuint index, const GLchar* name))            \
-    X(GLint, glGetUniformLocation, (GLuint program, const GLchar* name))                         \
-    X(void, glUniformMatrix4fv,                                                                  \
-      (GLint location, GLsizei count, GLboolean transpose, const GLfloat* value))                \
+#define QORV_GL_ENTRIES(X)                                                                         \
+    X(void, glAttachShader, (GLuint program, GLuint shader))                                       \
+    X(void, glBindBuffer, (GLenum target, GLuint buffer))                                          \
+    X(void, glBindVertexArray, (GLuint array))                                                     \
+    X(void, glBufferData, (GLenum target, GLsizeiptr size, const void* data, GLenum usage))        \
+    X(void, glCompileShader, (GLuint shader))                                                      \
+    X(GLuint, glCreateProgram, (void))                                                             \
+    X(GLuint, glCreateShader, (GLenum type))                                                       \
+    X(void, glEnableVertexAttribArray, (GLuint index))                                             \
+    X(void, glGenBuffers, (GLsizei n, GLuint * buffers))                                           \
+    X(void, glGenVertexArrays, (GLsizei n, GLuint * arrays))                                       \
+    X(void, glGetProgramiv, (GLuint program, GLenum pname, GLint * params))                        \
+    X(void, glGetShaderiv, (GLuint shader, GLenum pname, GLint * params))                          \
+    X(void, glLinkProgram, (GLuint program))                                                       \
+    X(void, glShaderSource,                                                                        \
+      (GLuint shader, GLsizei count, const GLchar* const* string, const GLint* length))            \
+    X(void, glUseProgram, (GLuint program))                                                        \
+    X(void, glVertexAttribPointer,                                                                 \
+      (GLuint index, GLint size, GLenum type, GLboolean normalized, GLsizei stride,                \
+       const void* pointer))                                                                       \
+    X(void, glBindAttribLocation, (GLuint program, GLuint index, const GLchar* name))              \
+    X(GLint, glGetUniformLocation, (GLuint program, const GLchar* name))                           \
+    X(void, glUniformMatrix4fv,                                                                    \
+      (GLint location, GLsizei count, GLboolean transpose, const GLfloat* value))                  \
     X(void, glUniform3fv, (GLint location, GLsizei count, const GLfloat* value))
 
 #define QORV_GL_POINTER_TYPE(ret, name, params) typedef ret(QORV_GLAPI* name##Fn) params;

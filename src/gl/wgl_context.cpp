@@ -5,7 +5,6 @@
 
 #include <cstdint>
 
-
 WglApi wglApi;
 
 namespace {

@@ -5,7 +5,8 @@
 #include "gl/gl_types.h"
 
 void setFixedRenderState() {
-    glClearColor(kBackgroundColor[0], kBackgroundColor[1], kBackgroundColor[2], kBackgroundColor[3]);
+    glClearColor(kBackgroundColor[0], kBackgroundColor[1], kBackgroundColor[2],
+                 kBackgroundColor[3]);
     glClearDepth(1.0);
     glEnable(GL_DEPTH_TEST);
     glFrontFace(GL_CCW);

@@ -121,7 +121,6 @@ void main() {
 )";
 
 const char* const shaderSourceTable[6] = {
-    transformedNormalVertexShader, orenNayarFragmentShader,
-    transformedNormalVertexShader, viewAngleFragmentShader,
-    passNormalVertexShader,        flatFragmentShader,
+    transformedNormalVertexShader, orenNayarFragmentShader, transformedNormalVertexShader,
+    viewAngleFragmentShader,       passNormalVertexShader,  flatFragmentShader,
 };

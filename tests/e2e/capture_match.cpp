@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "app/headless_show.h"
 #include "contact_sheet.h"
 #include "gl/egl_context.h"
-#include "app/headless_show.h"
 #include "show/frame_clock.h"
 
 namespace {
@@ -150,8 +150,8 @@ int sheet(int argc, char** argv) {
     SheetLayout layout;
     contactSheetLayout(&layout, argc - 3, width, height);
     if (captured.width != layout.width || captured.height != layout.height) {
-        std::printf("sheet is %dx%d, wanted %dx%d\n", captured.width, captured.height,
-                    layout.width, layout.height);
+        std::printf("sheet is %dx%d, wanted %dx%d\n", captured.width, captured.height, layout.width,
+                    layout.height);
         return 1;
     }
     int faults = 0;

@@ -25,13 +25,29 @@ void* fakeGetProc(const char* name) {
     return &addresses[fetchCount % 64];
 }
 
-const char* const kEntriesTheShowCalls[] = {
-    "wglChoosePixelFormatARB", "wglCreateContextAttribsARB", "wglSwapIntervalEXT",
-    "glAttachShader", "glBindBuffer", "glBindVertexArray", "glBufferData", "glCompileShader",
-    "glCreateProgram", "glCreateShader", "glEnableVertexAttribArray", "glGenBuffers",
-    "glGenVertexArrays", "glGetProgramiv", "glGetShaderiv", "glLinkProgram", "glShaderSource",
-    "glUseProgram", "glVertexAttribPointer", "glBindAttribLocation", "glGetUniformLocation",
-    "glUniformMatrix4fv", "glUniform3fv"};
+const char* const kEntriesTheShowCalls[] = {"wglChoosePixelFormatARB",
+                                            "wglCreateContextAttribsARB",
+                                            "wglSwapIntervalEXT",
+                                            "glAttachShader",
+                                            "glBindBuffer",
+                                            "glBindVertexArray",
+                                            "glBufferData",
+                                            "glCompileShader",
+                                            "glCreateProgram",
+                                            "glCreateShader",
+                                            "glEnableVertexAttribArray",
+                                            "glGenBuffers",
+                                            "glGenVertexArrays",
+                                            "glGetProgramiv",
+                                            "glGetShaderiv",
+                                            "glLinkProgram",
+                                            "glShaderSource",
+                                            "glUseProgram",
+                                            "glVertexAttribPointer",
+                                            "glBindAttribLocation",
+                                            "glGetUniformLocation",
+                                            "glUniformMatrix4fv",
+                                            "glUniform3fv"};
 
 bool completeAfterLoading(const char* dropped) {
     droppedName = dropped;
@@ -102,12 +118,11 @@ int chooseWithAnswers(Answer first, Answer second) {
     return wglChooseFormat(nullptr);
 }
 
-const std::vector<int> kFullList = {
-    0x2010, 1, 0x2001, 1, 0x2003, 0x2027, 0x2014, 24, 0x2022, 24,
-    0x2011, 1, 0x2007, 0x2028, 0x2013, 0x202B, 0x2023, 8};
-const std::vector<int> kListWithoutSwapMethod = {
-    0x2010, 1, 0x2001, 1, 0x2003, 0x2027, 0x2014, 24, 0x2022, 24,
-    0x2011, 1, 0x2013, 0x202B, 0x2023, 8};
+const std::vector<int> kFullList = {0x2010, 1,      0x2001, 1,      0x2003, 0x2027,
+                                    0x2014, 24,     0x2022, 24,     0x2011, 1,
+                                    0x2007, 0x2028, 0x2013, 0x202B, 0x2023, 8};
+const std::vector<int> kListWithoutSwapMethod = {0x2010, 1,  0x2001, 1, 0x2003, 0x2027, 0x2014, 24,
+                                                 0x2022, 24, 0x2011, 1, 0x2013, 0x202B, 0x2023, 8};
 
 TEST(WglPixelFormat, FullListMatchingIsTakenAtOnce) {
     EXPECT_EQ(chooseWithAnswers({TRUE, 7, 1}, {TRUE, 9, 1}), 7);

@@ -9,9 +9,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -30,8 +30,8 @@ bool grab(ScreenImage* out) {
     Window root = DefaultRootWindow(display);
     XWindowAttributes attributes;
     XGetWindowAttributes(display, root, &attributes);
-    XImage* image = XGetImage(display, root, 0, 0, attributes.width, attributes.height, AllPlanes,
-                              ZPixmap);
+    XImage* image =
+        XGetImage(display, root, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
     if (!image) return false;
     out->width = attributes.width;
     out->height = attributes.height;

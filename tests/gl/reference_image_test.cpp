@@ -32,7 +32,8 @@ bool loadPng(const std::string& path, Image* out) {
 Image differenceImage(const Image& a, const Image& b) {
     Image d = a;
     for (size_t i = 0; i < d.rgba.size(); i += 4) {
-        for (int c = 0; c < 3; ++c) d.rgba[i + c] = uint8_t(std::abs(a.rgba[i + c] - b.rgba[i + c]));
+        for (int c = 0; c < 3; ++c)
+            d.rgba[i + c] = uint8_t(std::abs(a.rgba[i + c] - b.rgba[i + c]));
         d.rgba[i + 3] = 255;
     }
     return d;

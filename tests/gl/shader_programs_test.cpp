@@ -12,8 +12,10 @@
 
 namespace {
 
-const char* const brokenVertex = "#version 400\nin vec3 in_position;\nvoid main() { gl_Position = in_position; }\n";
-const char* const brokenFragment = "#version 400\nout vec4 out_color;\nvoid main() { out_color = undefined_thing; }\n";
+const char* const brokenVertex =
+    "#version 400\nin vec3 in_position;\nvoid main() { gl_Position = in_position; }\n";
+const char* const brokenFragment =
+    "#version 400\nout vec4 out_color;\nvoid main() { out_color = undefined_thing; }\n";
 // Compiles alone but cannot link with the transformed-normal vertex shader:
 // it reads "normal" as a vec4 where the vertex shader writes a vec3.
 const char* const unmatchedFragment =
@@ -60,9 +62,10 @@ TEST(ShaderPrograms, AFailedCompileOrLinkStopsTheBuild) {
         const char* const* fragment;
         GLint attached;
     };
-    const Case cases[] = {{"broken vertex shader", &brokenVertex, &flatFragmentShader, 0},
-                          {"broken fragment shader", &passNormalVertexShader, &brokenFragment, 0},
-                          {"unmatched pair", &transformedNormalVertexShader, &unmatchedFragment, 2}};
+    const Case cases[] = {
+        {"broken vertex shader", &brokenVertex, &flatFragmentShader, 0},
+        {"broken fragment shader", &passNormalVertexShader, &brokenFragment, 0},
+        {"unmatched pair", &transformedNormalVertexShader, &unmatchedFragment, 2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         glUseProgram(0);
@@ -89,8 +92,9 @@ TEST(ShaderPrograms, ActiveUniformsHoldTheStartupValues) {
     const double f = 1.0 / std::tan(1.413675 / 2.0);
     const double aspect = 192.0 / 108.0;
     float view[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, -30, 1};
-    float projection[16] = {float(f / aspect), 0, 0, 0, 0, float(f), 0, 0, 0, 0,
-                            float(-100.01 / 99.99), -1, 0, 0, float(-2.0 / 99.99), 0};
+    float projection[16] = {
+        float(f / aspect),   0, 0, 0, 0, float(f), 0, 0, 0, 0, float(-100.01 / 99.99), -1, 0, 0,
+        float(-2.0 / 99.99), 0};
     float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     const std::map<std::string, std::vector<float>> expected = {
         {"world_matrix", std::vector<float>(identity, identity + 16)},
@@ -103,12 +107,13 @@ TEST(ShaderPrograms, ActiveUniformsHoldTheStartupValues) {
         {"light_color_1", {0.9f, 0.4f, 0.0f}},
     };
     const std::map<uint32_t, std::vector<std::string>> mustBeActive = {
-        {orenNayarProgram, {"world_matrix", "view_matrix", "projection_matrix", "view_direction",
-                            "light_position_0", "light_color_0", "light_position_1", "light_color_1"}},
-        {viewAngleProgram, {"world_matrix", "view_matrix", "projection_matrix", "view_direction",
-                            "light_color_0"}},
-        {flatProgram, {"world_matrix", "view_matrix", "projection_matrix", "light_color_0",
-                       "light_color_1"}},
+        {orenNayarProgram,
+         {"world_matrix", "view_matrix", "projection_matrix", "view_direction", "light_position_0",
+          "light_color_0", "light_position_1", "light_color_1"}},
+        {viewAngleProgram,
+         {"world_matrix", "view_matrix", "projection_matrix", "view_direction", "light_color_0"}},
+        {flatProgram,
+         {"world_matrix", "view_matrix", "projection_matrix", "light_color_0", "light_color_1"}},
     };
     for (const auto& [program, names] : mustBeActive) {
         for (const std::string& name : names) {

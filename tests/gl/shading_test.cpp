@@ -91,7 +91,7 @@ V3 viewAngleColor(V3 normal) {
 }
 
 class Shading : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         requireHeadlessContext();
         static bool built = false;
@@ -166,8 +166,8 @@ protected:
         bool ok = true;
         for (int c = 0; c < 4; ++c) ok = ok && std::fabs(got[c] - want[c]) <= kTolerance;
         EXPECT_TRUE(ok) << what << ": got " << got[0] << " " << got[1] << " " << got[2] << " "
-                        << got[3] << ", want " << want[0] << " " << want[1] << " " << want[2]
-                        << " " << want[3];
+                        << got[3] << ", want " << want[0] << " " << want[1] << " " << want[2] << " "
+                        << want[3];
     }
 
     static void setLights(const Lit& c) {
@@ -245,11 +245,15 @@ TEST_F(Shading, OrenNayarMatchesTheReferenceWhereEachTermMatters) {
     ASSERT_GT(grazing.c3, 0.05);
     ASSERT_LT(std::fabs(grazing.gamma), 0.1);
 
-    for (auto [c, name] : {std::pair{Lit{kFacing}, "facing"}, {Lit{kGrazing}, "grazing"},
+    for (auto [c, name] : {std::pair{Lit{kFacing}, "facing"},
+                           {Lit{kGrazing}, "grazing"},
                            {Lit{kBehindLight0}, "behind-light-0"},
-                           {Lit{kBehindLight1}, "behind-light-1"}, {Lit{kAxisUp}, "axis-normal"},
-                           {Lit{kOblique}, "oblique"}, {kCube, "cube-of-C2"},
-                           {kSameSide, "same-side-C2"}, {kGrazingBoth, "grazing-C3"}})
+                           {Lit{kBehindLight1}, "behind-light-1"},
+                           {Lit{kAxisUp}, "axis-normal"},
+                           {Lit{kOblique}, "oblique"},
+                           {kCube, "cube-of-C2"},
+                           {kSameSide, "same-side-C2"},
+                           {kGrazingBoth, "grazing-C3"}})
         expectOrenNayar(c, name);
 }
 

@@ -122,14 +122,16 @@ TEST(AudioDecode, FileSectionsAndMemoryDecodeTheSameStream) {
         oggClose(&decoder);
     }
     // A section that ends early ends the stream early.
-    ASSERT_TRUE(oggOpenFile(&decoder, samplePath("offset.ogg").c_str(), 1000, toneBytes * 3 / 4, false));
+    ASSERT_TRUE(
+        oggOpenFile(&decoder, samplePath("offset.ogg").c_str(), 1000, toneBytes * 3 / 4, false));
     std::vector<int16_t> part = decodeAll(&decoder, 4096);
     oggClose(&decoder);
     EXPECT_GT(part.size(), 0u);
     EXPECT_LT(part.size(), whole.size());
     EXPECT_TRUE(std::equal(part.begin(), part.end(), whole.begin()));
     // Offsets at or past the end hold nothing.
-    EXPECT_FALSE(oggOpenFile(&decoder, samplePath("offset.ogg").c_str(), 1000 + toneBytes, 0, false));
+    EXPECT_FALSE(
+        oggOpenFile(&decoder, samplePath("offset.ogg").c_str(), 1000 + toneBytes, 0, false));
     EXPECT_FALSE(oggOpenFile(&decoder, samplePath("offset.ogg").c_str(), 1u << 30, 0, false));
 
     std::vector<uint8_t> bytes = readBytes(tone);
@@ -155,7 +157,10 @@ TEST(AudioDecode, ChainedStreamsPlayOneAfterAnother) {
         std::vector<Link> links;
     };
     const Chain chains[] = {
-        {"chained_44100.ogg", 44100, 2, {{"tone_stereo_44100.ogg", false}, {"tone_mono_48000.ogg", false}}},
+        {"chained_44100.ogg",
+         44100,
+         2,
+         {{"tone_stereo_44100.ogg", false}, {"tone_mono_48000.ogg", false}}},
         {"chained_48000.ogg",
          48000,
          2,
@@ -211,11 +216,16 @@ TEST(AudioDecode, ChainedStreamsPlayOneAfterAnother) {
 }
 
 TEST(AudioDecode, UnplayableFilesAreRefused) {
-    const char* names[] = {"missing.ogg", "empty.ogg", "random.ogg",
-                           "opus.ogg",    "zeros.ogg", "directory.ogg",
+    const char* names[] = {
+        "missing.ogg",
+        "empty.ogg",
+        "random.ogg",
+        "opus.ogg",
+        "zeros.ogg",
+        "directory.ogg",
 #ifndef _WIN32
-                           // Wine has no FIFOs to offer a Windows program.
-                           "fifo.ogg",
+        // Wine has no FIFOs to offer a Windows program.
+        "fifo.ogg",
 #endif
     };
     for (const char* name : names) {

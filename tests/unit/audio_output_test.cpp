@@ -18,8 +18,7 @@ using Clock = std::chrono::steady_clock;
 TEST(AudioOutput, PlaysAStreamToItsEndAtPlaybackSpeed) {
     ASSERT_TRUE(audioOutputInit());
     // 1.5 s at 48 kHz, played on a 44.1 kHz device: the rate is converted.
-    MusicStream* stream =
-        streamCreate("audio_samples/tone_stereo_48000.ogg", 0, 0, true, 44100);
+    MusicStream* stream = streamCreate("audio_samples/tone_stereo_48000.ogg", 0, 0, true, 44100);
     streamPlay(stream);
     const bool started = streamWaitStarted(stream, 10000);
     if (streamState(stream) == StreamState::failed) {

@@ -116,11 +116,11 @@ TEST(MusicStream, PlaysTheWholeFileFromItsStartOnceAsked) {
 }
 
 TEST(MusicStream, BadInputsNeverOpenTheOutput) {
-    const char* names[] = {"missing.ogg",   "empty.ogg",     "random.ogg",
-                           "opus.ogg",      "zeros.ogg",     "directory.ogg",
-                           "unreadable.ogg",
+    const char* names[] = {
+        "missing.ogg", "empty.ogg",     "random.ogg",     "opus.ogg",
+        "zeros.ogg",   "directory.ogg", "unreadable.ogg",
 #ifndef _WIN32
-                           "fifo.ogg",
+        "fifo.ogg",
 #endif
     };
     for (const char* name : names) {

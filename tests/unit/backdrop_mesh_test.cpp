@@ -26,7 +26,8 @@ const MeshFile& backdrop() {
 std::vector<std::vector<uint32_t>> rowsOf(const MeshFile& m) {
     std::vector<std::vector<uint32_t>> rows(1);
     for (uint32_t v = 0; v < m.vertexCount; ++v) {
-        if (!rows.back().empty() && meshPosition(m, v).x <= meshPosition(m, rows.back().back()).x) rows.emplace_back();
+        if (!rows.back().empty() && meshPosition(m, v).x <= meshPosition(m, rows.back().back()).x)
+            rows.emplace_back();
         rows.back().push_back(v);
     }
     return rows;
@@ -207,8 +208,9 @@ TEST(BackdropMesh, CornerListReadAsTriangles) {
         if (joining) {
             double edge = 0;
             for (int k = 0; k < 3; ++k)
-                edge = std::max(edge, meshLength(meshSub(meshPosition(m, m.entries[3 * t + k]),
-                                                         meshPosition(m, m.entries[3 * t + (k + 1) % 3]))));
+                edge = std::max(
+                    edge, meshLength(meshSub(meshPosition(m, m.entries[3 * t + k]),
+                                             meshPosition(m, m.entries[3 * t + (k + 1) % 3]))));
             sliverSum += edge;
             sliverMost = std::max(sliverMost, edge);
             ++slivers;

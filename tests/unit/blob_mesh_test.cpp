@@ -47,37 +47,31 @@ const double radiusTable[11][11] = {
 // centroid lies more than about 8 degrees off the ray are skipped: no
 // triangle spans that much.
 std::vector<double> rayCrossings(const MeshFile& m, MeshVec d) {
-    const double tolerance = 1e-9; // rays along the cube's edges run through mesh edges
+    const double tolerance = 1e-9;  // rays along the cube's edges run through mesh edges
     std::vector<double> hits;
     for (size_t t = 0; t < m.indexCount / 3; ++t) {
         MeshVec a = meshPosition(m, m.entries[3 * t]);
         MeshVec b = meshPosition(m, m.entries[3 * t + 1]);
         MeshVec c = meshPosition(m, m.entries[3 * t + 2]);
         MeshVec centroid = {(a.x + b.x + c.x) / 3, (a.y + b.y + c.y) / 3, (a.z + b.z + c.z) / 3};
-        if (meshDot(centroid, d) < 0.99 * meshLength(centroid))
-            continue;
+        if (meshDot(centroid, d) < 0.99 * meshLength(centroid)) continue;
         MeshVec e1 = meshSub(b, a), e2 = meshSub(c, a);
         MeshVec p = meshCross(d, e2);
         double det = meshDot(e1, p);
-        if (std::fabs(det) < 1e-14)
-            continue;
+        if (std::fabs(det) < 1e-14) continue;
         MeshVec s = {-a.x, -a.y, -a.z};
         double u = meshDot(s, p) / det;
-        if (u < -tolerance || u > 1 + tolerance)
-            continue;
+        if (u < -tolerance || u > 1 + tolerance) continue;
         MeshVec q = meshCross(s, e1);
         double v = meshDot(d, q) / det;
-        if (v < -tolerance || u + v > 1 + tolerance)
-            continue;
+        if (v < -tolerance || u + v > 1 + tolerance) continue;
         double hit = meshDot(e2, q) / det;
-        if (hit > 0)
-            hits.push_back(hit);
+        if (hit > 0) hits.push_back(hit);
     }
     std::sort(hits.begin(), hits.end());
     std::vector<double> crossings;
     for (double h : hits)
-        if (crossings.empty() || h - crossings.back() > 1e-6)
-            crossings.push_back(h);
+        if (crossings.empty() || h - crossings.back() > 1e-6) crossings.push_back(h);
     return crossings;
 }
 
@@ -101,16 +95,14 @@ Expansion growExpansion(const Expansion& e, double b) {
     for (double c : e) {
         double h;
         twoSum(q, c, &q, &h);
-        if (h != 0)
-            out.push_back(h);
+        if (h != 0) out.push_back(h);
     }
     out.push_back(q);
     return out;
 }
 
 Expansion addExpansions(Expansion e, const Expansion& f) {
-    for (double c : f)
-        e = growExpansion(e, c);
+    for (double c : f) e = growExpansion(e, c);
     return e;
 }
 
@@ -132,15 +124,13 @@ Expansion difference(double a, double b) {
 }
 
 Expansion negated(Expansion e) {
-    for (double& c : e)
-        c = -c;
+    for (double& c : e) c = -c;
     return e;
 }
 
 int expansionSign(const Expansion& e) {
     for (size_t k = e.size(); k-- > 0;)
-        if (e[k] != 0)
-            return e[k] > 0 ? 1 : -1;
+        if (e[k] != 0) return e[k] > 0 ? 1 : -1;
     return 0;
 }
 
@@ -161,8 +151,7 @@ int orient3d(MeshVec a, MeshVec b, MeshVec c, MeshVec d) {
     double permanent = std::fabs(adx) * (std::fabs(bdy * cdz) + std::fabs(bdz * cdy)) +
                        std::fabs(bdx) * (std::fabs(cdy * adz) + std::fabs(cdz * ady)) +
                        std::fabs(cdx) * (std::fabs(ady * bdz) + std::fabs(adz * bdy));
-    if (std::fabs(det) > 1e-14 * permanent)
-        return det > 0 ? 1 : -1;
+    if (std::fabs(det) > 1e-14 * permanent) return det > 0 ? 1 : -1;
     Expansion ex = difference(a.x, d.x), ey = difference(a.y, d.y), ez = difference(a.z, d.z);
     Expansion fx = difference(b.x, d.x), fy = difference(b.y, d.y), fz = difference(b.z, d.z);
     Expansion gx = difference(c.x, d.x), gy = difference(c.y, d.y), gz = difference(c.z, d.z);
@@ -177,8 +166,7 @@ int orient2d(const double a[2], const double b[2], const double c[2]) {
     double det = (a[0] - c[0]) * (b[1] - c[1]) - (a[1] - c[1]) * (b[0] - c[0]);
     double permanent =
         std::fabs((a[0] - c[0]) * (b[1] - c[1])) + std::fabs((a[1] - c[1]) * (b[0] - c[0]));
-    if (std::fabs(det) > 1e-14 * permanent)
-        return det > 0 ? 1 : -1;
+    if (std::fabs(det) > 1e-14 * permanent) return det > 0 ? 1 : -1;
     return expansionSign(determinant2(difference(a[0], c[0]), difference(a[1], c[1]),
                                       difference(b[0], c[0]), difference(b[1], c[1])));
 }
@@ -206,10 +194,8 @@ struct PlaneView {
 bool segmentsMeet2d(Flat p, Flat q, Flat a, Flat b) {
     int s1 = orient2d(p.p, q.p, a.p), s2 = orient2d(p.p, q.p, b.p);
     int s3 = orient2d(a.p, b.p, p.p), s4 = orient2d(a.p, b.p, q.p);
-    if (s1 * s2 > 0 || s3 * s4 > 0)
-        return false;
-    if (s1 != 0 || s2 != 0 || s3 != 0 || s4 != 0)
-        return true;
+    if (s1 * s2 > 0 || s3 * s4 > 0) return false;
+    if (s1 != 0 || s2 != 0 || s3 != 0 || s4 != 0) return true;
     // Collinear: the segments meet when their extents overlap along both axes.
     for (int k = 0; k < 2; ++k)
         if (std::max(p.p[k], q.p[k]) < std::min(a.p[k], b.p[k]) ||
@@ -226,8 +212,7 @@ bool pointInTriangle2d(Flat p, Flat a, Flat b, Flat c) {
 // Whether segment pq meets triangle abc (closed).
 bool segmentMeetsTriangle(MeshVec p, MeshVec q, MeshVec a, MeshVec b, MeshVec c) {
     int sp = orient3d(a, b, c, p), sq = orient3d(a, b, c, q);
-    if (sp * sq > 0)
-        return false;
+    if (sp * sq > 0) return false;
     if (sp == 0 && sq == 0) {
         PlaneView view(a, b, c);
         Flat fp = view(p), fq = view(q), fa = view(a), fb = view(b), fc = view(c);
@@ -241,12 +226,10 @@ bool segmentMeetsTriangle(MeshVec p, MeshVec q, MeshVec a, MeshVec b, MeshVec c)
 // Whether two triangles without a common vertex meet.
 bool trianglesMeet(const MeshVec t[3], const MeshVec u[3]) {
     int side[3];
-    for (int k = 0; k < 3; ++k)
-        side[k] = orient3d(t[0], t[1], t[2], u[k]);
+    for (int k = 0; k < 3; ++k) side[k] = orient3d(t[0], t[1], t[2], u[k]);
     if ((side[0] > 0 && side[1] > 0 && side[2] > 0) || (side[0] < 0 && side[1] < 0 && side[2] < 0))
         return false;
-    for (int k = 0; k < 3; ++k)
-        side[k] = orient3d(u[0], u[1], u[2], t[k]);
+    for (int k = 0; k < 3; ++k) side[k] = orient3d(u[0], u[1], u[2], t[k]);
     if ((side[0] > 0 && side[1] > 0 && side[2] > 0) || (side[0] < 0 && side[1] < 0 && side[2] < 0))
         return false;
     // Two triangles meet exactly when an edge of one meets the other.
@@ -265,7 +248,7 @@ size_t selfIntersections(const MeshFile& m, double cell) {
     struct Triangle {
         uint32_t index[3];
         MeshVec p[3];
-        double lo[3], hi[3]; // bounding box
+        double lo[3], hi[3];  // bounding box
         long cellLo[3], cellHi[3];
     };
     std::vector<Triangle> tri(count);
@@ -311,8 +294,7 @@ size_t selfIntersections(const MeshFile& m, double cell) {
                     first[k] = std::max(a.cellLo[k], b.cellLo[k]);
                 }
                 // Test each pair once: in the first cell of their boxes' overlap.
-                if (apart || key(first[0], first[1], first[2]) != inCell[begin].first)
-                    continue;
+                if (apart || key(first[0], first[1], first[2]) != inCell[begin].first) continue;
                 const uint32_t *is = a.index, *it = b.index;
                 const MeshVec *ps = a.p, *pt = b.p;
                 int shared = 0, ks = 0, kt = 0;
@@ -337,10 +319,8 @@ size_t selfIntersections(const MeshFile& m, double cell) {
                     // Folded onto each other: coplanar, the third corners on
                     // the same side of the common edge.
                     int x = 0, y = 0;
-                    while (is[x] == it[0] || is[x] == it[1] || is[x] == it[2])
-                        ++x;
-                    while (it[y] == is[0] || it[y] == is[1] || it[y] == is[2])
-                        ++y;
+                    while (is[x] == it[0] || is[x] == it[1] || is[x] == it[2]) ++x;
+                    while (it[y] == is[0] || it[y] == is[1] || it[y] == is[2]) ++y;
                     MeshVec p = ps[(x + 1) % 3], q = ps[(x + 2) % 3];
                     meet = false;
                     if (orient3d(p, q, ps[x], pt[y]) == 0) {
@@ -351,8 +331,7 @@ size_t selfIntersections(const MeshFile& m, double cell) {
                 } else {
                     meet = true;
                 }
-                if (meet)
-                    ++found;
+                if (meet) ++found;
             }
     }
     return found;
@@ -362,8 +341,7 @@ size_t selfIntersections(const MeshFile& m, double cell) {
 class PointIndex {
   public:
     PointIndex(const MeshFile& m, double cell) : mesh_(m), cell_(cell) {
-        for (uint32_t v = 0; v < m.vertexCount; ++v)
-            cells_[key(meshPosition(m, v))].push_back(v);
+        for (uint32_t v = 0; v < m.vertexCount; ++v) cells_[key(meshPosition(m, v))].push_back(v);
     }
 
     // Distance from p to the nearest vertex within reach (no more than a
@@ -374,8 +352,7 @@ class PointIndex {
             for (long y = cellOf(p.y - reach); y <= cellOf(p.y + reach); ++y)
                 for (long z = cellOf(p.z - reach); z <= cellOf(p.z + reach); ++z) {
                     auto found = cells_.find(pack(x, y, z));
-                    if (found == cells_.end())
-                        continue;
+                    if (found == cells_.end()) continue;
                     for (uint32_t v : found->second)
                         best = std::min(best, meshLength(meshSub(meshPosition(mesh_, v), p)));
                 }
@@ -496,8 +473,7 @@ TEST(BlobMesh, UndercutWallsWithoutSelfIntersection) {
         MeshVec b = meshPosition(m, m.entries[3 * t + 1]);
         MeshVec c = meshPosition(m, m.entries[3 * t + 2]);
         MeshVec centroid = {a.x + b.x + c.x, a.y + b.y + c.y, a.z + b.z + c.z};
-        if (meshDot(triangleAreaVector(m, t), centroid) < 0)
-            ++facing;
+        if (meshDot(triangleAreaVector(m, t), centroid) < 0) ++facing;
     }
     // Measured: 10.0 %.
     EXPECT_GE(double(facing) / count, 0.08);
@@ -537,8 +513,7 @@ TEST(BlobMesh, SixAxisBossesWithAxisNormals) {
         const float* r = &m.vertices[size_t(v) * 6];
         for (int axis = 0; axis < 3; ++axis) {
             float a = r[axis], b = r[(axis + 1) % 3], c = r[(axis + 2) % 3];
-            if (b != 0.0f || c != 0.0f || std::fabs(a) < 1.0f)
-                continue;
+            if (b != 0.0f || c != 0.0f || std::fabs(a) < 1.0f) continue;
             ++found;
             EXPECT_FLOAT_EQ(std::fabs(a), float(bossRadius));
             // Normal +-1000000 along the axis, pointing outwards.
@@ -581,23 +556,19 @@ TEST(BlobMesh, CentresAgreeWithTheirCorners) {
     // six or more.
     std::vector<std::vector<uint32_t>> neighbours(m.vertexCount);
     std::vector<int> triangles(m.vertexCount, 0);
-    for (size_t i = 0; i < m.indexCount; ++i)
-        ++triangles[m.entries[i]];
+    for (size_t i = 0; i < m.indexCount; ++i) ++triangles[m.entries[i]];
     for (size_t i = 0; i < m.indexCount; ++i) {
         uint32_t v = m.entries[i];
-        if (triangles[v] != 4)
-            continue;
+        if (triangles[v] != 4) continue;
         for (int k = 1; k < 3; ++k) {
             uint32_t w = m.entries[i - i % 3 + (i + k) % 3];
             auto& list = neighbours[v];
-            if (std::find(list.begin(), list.end(), w) == list.end())
-                list.push_back(w);
+            if (std::find(list.begin(), list.end(), w) == list.end()) list.push_back(w);
         }
     }
     std::vector<double> angles, offsets;
     for (uint32_t v = 0; v < m.vertexCount; ++v) {
-        if (triangles[v] != 4)
-            continue;
+        if (triangles[v] != 4) continue;
         ASSERT_EQ(neighbours[v].size(), 4u) << "centre " << v;
         MeshVec mean = {0, 0, 0}, corner = {0, 0, 0};
         for (uint32_t w : neighbours[v]) {
@@ -628,4 +599,4 @@ TEST(BlobMesh, CentresAgreeWithTheirCorners) {
     EXPECT_LE(angles.back(), 22.0);
 }
 
-} // namespace
+}  // namespace

@@ -11,8 +11,8 @@
 struct MeshFile {
     uint32_t vertexCount = 0;
     uint32_t indexCount = 0;
-    std::vector<float> vertices;   // 6 per vertex
-    std::vector<uint32_t> entries; // indexCount drawn entries, then any stored behind them
+    std::vector<float> vertices;    // 6 per vertex
+    std::vector<uint32_t> entries;  // indexCount drawn entries, then any stored behind them
 };
 
 inline bool loadMeshFile(const std::string& path, MeshFile* out) {

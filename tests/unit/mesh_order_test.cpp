@@ -31,7 +31,8 @@ Record recordOf(const TriangleMesh& m, uint32_t v) {
 std::vector<Triangle> triangleSet(const TriangleMesh& m) {
     std::vector<Triangle> out;
     for (size_t i = 0; i + 3 <= m.drawnIndexCount; i += 3) {
-        Triangle t = {recordOf(m, m.indices[i]), recordOf(m, m.indices[i + 1]), recordOf(m, m.indices[i + 2])};
+        Triangle t = {recordOf(m, m.indices[i]), recordOf(m, m.indices[i + 1]),
+                      recordOf(m, m.indices[i + 2])};
         size_t first = size_t(std::min_element(t.begin(), t.end()) - t.begin());
         std::rotate(t.begin(), t.begin() + first, t.end());
         out.push_back(t);
@@ -85,7 +86,8 @@ TEST(MeshOrder, BandsOnATorusGrid) {
     for (int i = 0; i < along; ++i)
         for (int j = 0; j < around; ++j) {
             uint32_t a = uint32_t(i * around + j), b = uint32_t(i * around + (j + 1) % around);
-            uint32_t c = uint32_t(((i + 1) % along) * around + (j + 1) % around), d = uint32_t(((i + 1) % along) * around + j);
+            uint32_t c = uint32_t(((i + 1) % along) * around + (j + 1) % around),
+                     d = uint32_t(((i + 1) % along) * around + j);
             torus.quads.push_back({a, b, c, d});
             torus.centres.push_back({i + 0.5, j + 0.5, 0});
         }
@@ -108,8 +110,10 @@ TEST(MeshOrder, BandsOnATorusGrid) {
 TEST(MeshOrder, TriangulationAndNormals) {
     // A unit cube: 6 quads, 8 corners, 6 centres on the faces.
     QuadSurface cube;
-    for (int i = 0; i < 8; ++i) cube.points.push_back({double(i & 1), double((i >> 1) & 1), double(i >> 2)});
-    cube.quads = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+    for (int i = 0; i < 8; ++i)
+        cube.points.push_back({double(i & 1), double((i >> 1) & 1), double(i >> 2)});
+    cube.quads = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                  {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
     for (const auto& q : cube.quads) {
         Point3 c = {0, 0, 0};
         for (uint32_t v : q) {
@@ -124,9 +128,11 @@ TEST(MeshOrder, TriangulationAndNormals) {
     EXPECT_EQ(meshVertexCount(m), 14u);
     EXPECT_EQ(m.drawnIndexCount, 72u);
     // Face centres: flat, so their normals are axis normals, pointing out.
-    const float expect[6][3] = {{0, 0, -1e6f}, {0, 0, 1e6f}, {0, -1e6f, 0}, {0, 1e6f, 0}, {-1e6f, 0, 0}, {1e6f, 0, 0}};
+    const float expect[6][3] = {{0, 0, -1e6f}, {0, 0, 1e6f},  {0, -1e6f, 0},
+                                {0, 1e6f, 0},  {-1e6f, 0, 0}, {1e6f, 0, 0}};
     for (int f = 0; f < 6; ++f)
-        for (int k = 0; k < 3; ++k) EXPECT_EQ(m.vertices[(8 + f) * 6 + 3 + k], expect[f][k]) << "face " << f;
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(m.vertices[(8 + f) * 6 + 3 + k], expect[f][k]) << "face " << f;
     // Corners: the mean of three faces, unit length and pointing away.
     for (int v = 0; v < 8; ++v) {
         const float* n = &m.vertices[v * 6 + 3];

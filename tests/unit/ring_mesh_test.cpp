@@ -32,7 +32,7 @@ double lobeAngle(int k, int side) { return 22.5 - 45.0 * k + 180.0 * side; }
 // the ray at ring angle theta and tube angle phi (degrees) to the surface.
 // Triangles are bucketed by the ring angle of their first corner.
 class TubeRayCaster {
-public:
+  public:
     explicit TubeRayCaster(const MeshFile& m) : mesh_(m), buckets_(bucketCount) {
         for (size_t t = 0; t < m.indexCount / 3; ++t) {
             MeshVec a = meshPosition(m, m.entries[3 * t]);
@@ -43,7 +43,8 @@ public:
     double distance(double theta, double phi) const {
         MeshVec e = {std::cos(theta * degree), 0.0, std::sin(theta * degree)};
         MeshVec origin = {lobeLineRadius * e.x, 0.0, lobeLineRadius * e.z};
-        MeshVec dir = {std::cos(phi * degree) * e.x, std::sin(phi * degree), std::cos(phi * degree) * e.z};
+        MeshVec dir = {std::cos(phi * degree) * e.x, std::sin(phi * degree),
+                       std::cos(phi * degree) * e.z};
         double best = -1.0;
         int centre = bucketOf(theta);
         for (int b = centre - 2; b <= centre + 2; ++b) {
@@ -55,7 +56,7 @@ public:
         return best;
     }
 
-private:
+  private:
     static const int bucketCount = 720;
     static int bucketOf(double angle) {
         int b = int(std::floor(angle / (360.0 / bucketCount)));
@@ -94,7 +95,8 @@ double meanLobeDistance(double along, double around) {
         for (int side = 0; side < 2; ++side)
             for (int s1 = -1; s1 <= 1; s1 += 2)
                 for (int s2 = -1; s2 <= 1; s2 += 2) {
-                    sum += caster().distance(stationAngle(k) + s1 * along, lobeAngle(k, side) + s2 * around);
+                    sum += caster().distance(stationAngle(k) + s1 * along,
+                                             lobeAngle(k, side) + s2 * around);
                     ++n;
                 }
     return sum / n;
@@ -173,7 +175,8 @@ TEST(RingMesh, QuarterTurnAboutYMapsVerticesOntoThemselves) {
     const double cell = 1e-3;
     std::unordered_map<int64_t, std::vector<uint32_t>> grid;
     auto key = [&](double x, double y, double z) {
-        int64_t i = int64_t(std::floor(x / cell)) + (1 << 20), j = int64_t(std::floor(y / cell)) + (1 << 20),
+        int64_t i = int64_t(std::floor(x / cell)) + (1 << 20),
+                j = int64_t(std::floor(y / cell)) + (1 << 20),
                 k = int64_t(std::floor(z / cell)) + (1 << 20);
         return (i << 42) | (j << 21) | k;
     };
@@ -215,7 +218,8 @@ TEST(RingMesh, ExtentsAndOutline) {
     EXPECT_NEAR(hi[2], 10.8815, 0.01);
     EXPECT_NEAR(lo[1], -0.7138, 0.01);
     EXPECT_NEAR(hi[1], 0.7138, 0.01);
-    std::printf("extent x %.4f to %.4f, y %.4f to %.4f, z %.4f to %.4f\n", lo[0], hi[0], lo[1], hi[1], lo[2], hi[2]);
+    std::printf("extent x %.4f to %.4f, y %.4f to %.4f, z %.4f to %.4f\n", lo[0], hi[0], lo[1],
+                hi[1], lo[2], hi[2]);
 
     // Near each station: stations whose lobes point sideways set the width
     // of the outline, those whose lobes point up and down its thickness.
@@ -231,7 +235,8 @@ TEST(RingMesh, ExtentsAndOutline) {
             rhoMax = std::max(rhoMax, rho);
             yMax = std::max(yMax, std::fabs(p.y));
         }
-        std::printf("station %2d: %.4f to %.4f from the axis, |y| up to %.4f\n", k, rhoMin, rhoMax, yMax);
+        std::printf("station %2d: %.4f to %.4f from the axis, |y| up to %.4f\n", k, rhoMin, rhoMax,
+                    yMax);
         if (k % 4 < 2) {
             EXPECT_NEAR(rhoMax, 11.161, 0.01) << "station " << k;
             EXPECT_NEAR(rhoMin, 9.737, 0.01) << "station " << k;
@@ -297,8 +302,7 @@ TEST(RingMesh, LobeProfile) {
 TEST(RingMesh, QuadsSplitAroundCentrePoints) {
     const MeshFile& m = ring();
     std::vector<int> uses(m.vertexCount, 0);
-    for (size_t i = 0; i < m.indexCount; ++i)
-        ++uses[m.entries[i]];
+    for (size_t i = 0; i < m.indexCount; ++i) ++uses[m.entries[i]];
     std::vector<MeshVec> cornerSum(m.vertexCount, MeshVec{0, 0, 0});
     std::vector<int> cornerCount(m.vertexCount, 0);
     double shortest = 1e9, longest = 0;
@@ -320,13 +324,11 @@ TEST(RingMesh, QuadsSplitAroundCentrePoints) {
     }
     size_t centres = 0, close = 0;
     for (uint32_t v = 0; v < m.vertexCount; ++v) {
-        if (uses[v] != 4)
-            continue;
+        if (uses[v] != 4) continue;
         ++centres;
         EXPECT_EQ(cornerCount[v], 4);
         MeshVec mean = {cornerSum[v].x / 4, cornerSum[v].y / 4, cornerSum[v].z / 4};
-        if (meshLength(meshSub(mean, meshPosition(m, v))) <= 0.003)
-            ++close;
+        if (meshLength(meshSub(mean, meshPosition(m, v))) <= 0.003) ++close;
     }
     EXPECT_EQ(centres, 49152u);
     EXPECT_GE(double(close), 0.99 * double(centres));

@@ -55,8 +55,8 @@ bool fail(std::string* error, const std::string& why) {
 bool setMode(CaptureOptions* options, std::string* error, CaptureMode mode, const char* option,
              const std::string& path) {
     if (options->mode != CaptureMode::none)
-        return fail(error, std::string(option) +
-                               ": give only one of --out, --video and --contact-sheet");
+        return fail(error,
+                    std::string(option) + ": give only one of --out, --video and --contact-sheet");
     if (path.empty()) return fail(error, std::string(option) + ": empty path");
     options->mode = mode;
     options->outPath = path;

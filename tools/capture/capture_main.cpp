@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "app/png_write.h"
 #include "capture_args.h"
 #include "capture_workers.h"
 #include "contact_sheet.h"
-#include "app/png_write.h"
 #include "gl/egl_context.h"
 #include "output_files.h"
 #include "progress.h"
@@ -161,25 +161,25 @@ int main(int argc, char** argv) {
 
     std::string renderer;
     switch (startWorkers(&error, &renderer, plan)) {
-        case ContextResult::ready:
-            break;
-        case ContextResult::tooLarge:
-            return failWith(2, error);
-        case ContextResult::unavailable:
-            return failWith(1, error);
+    case ContextResult::ready:
+        break;
+    case ContextResult::tooLarge:
+        return failWith(2, error);
+    case ContextResult::unavailable:
+        return failWith(1, error);
     }
     const std::string label =
         std::to_string(plan.jobs) + (plan.jobs == 1 ? " job" : " jobs") + " on " + renderer;
 
     switch (options.mode) {
-        case CaptureMode::frames:
-            return captureFrames(plan, options, label);
-        case CaptureMode::video:
-            return captureVideo(plan, options, label, ffmpeg);
-        case CaptureMode::contactSheet:
-            return captureContactSheet(plan, options, label);
-        case CaptureMode::none:
-            break;
+    case CaptureMode::frames:
+        return captureFrames(plan, options, label);
+    case CaptureMode::video:
+        return captureVideo(plan, options, label, ffmpeg);
+    case CaptureMode::contactSheet:
+        return captureContactSheet(plan, options, label);
+    case CaptureMode::none:
+        break;
     }
     stopWorkers();
     return 2;

@@ -50,6 +50,6 @@ void placeThumbnail(std::vector<uint8_t>* sheet, const SheetLayout& layout, int 
     for (int y = 0; y < layout.thumbHeight; ++y)
         std::memcpy(sheet->data() + (static_cast<size_t>(top + y) * layout.width + left) * 4,
                     thumb + y * rowBytes, rowBytes);
-    drawNumber(sheet->data(), layout.width, layout.height, left,
-               top + layout.thumbHeight + kGap, frame, layout.labelScale, kLabelColor);
+    drawNumber(sheet->data(), layout.width, layout.height, left, top + layout.thumbHeight + kGap,
+               frame, layout.labelScale, kLabelColor);
 }

@@ -8,7 +8,7 @@
 struct SheetLayout {
     int thumbWidth, thumbHeight;
     int columns, rows;
-    int labelScale;   // font cell size of the frame numbers
+    int labelScale;             // font cell size of the frame numbers
     int cellWidth, cellHeight;  // thumbnail plus its label strip and the gap
     int width, height;          // the whole sheet
 };

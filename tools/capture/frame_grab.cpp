@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
+#include "app/headless_show.h"
 #include "box_filter.h"
 #include "gl/egl_context.h"
 #include "gl/gl_types.h"
-#include "app/headless_show.h"
 #include "show/frame_clock.h"
 
 namespace {

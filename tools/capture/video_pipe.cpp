@@ -30,9 +30,9 @@ bool openVideoPipe(std::string* error, const VideoRequest& request) {
     std::vector<std::string> args = {
         request.ffmpeg, "-hide_banner", "-loglevel", "error", "-nostats", "-y",
         // The frames: raw RGBA at the capture size and rate, from the pipe.
-        "-f", "rawvideo", "-pix_fmt", "rgba",
-        "-s", std::to_string(request.width) + "x" + std::to_string(request.height),
-        "-framerate", number(request.fps), "-i", "pipe:0"};
+        "-f", "rawvideo", "-pix_fmt", "rgba", "-s",
+        std::to_string(request.width) + "x" + std::to_string(request.height), "-framerate",
+        number(request.fps), "-i", "pipe:0"};
     if (!request.music.empty()) {
         // Frame n sits at (n - 1) / fps in the music, so a range that starts
         // later starts the music as far in; the audio stops with the frames.
@@ -56,8 +56,8 @@ bool openVideoPipe(std::string* error, const VideoRequest& request) {
     posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
     posix_spawn_file_actions_addclose(&actions, fds[1]);
-    int spawned = posix_spawn(&encoderPid, request.ffmpeg.c_str(), &actions, nullptr, argv.data(),
-                              environ);
+    int spawned =
+        posix_spawn(&encoderPid, request.ffmpeg.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[0]);
     if (spawned != 0) {
@@ -96,8 +96,9 @@ bool closeVideoPipe(std::string* error) {
     }
     encoderPid = -1;
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
-    *error = WIFEXITED(status) ? "ffmpeg failed with exit code " + std::to_string(WEXITSTATUS(status))
-                               : "ffmpeg was killed by signal " + std::to_string(WTERMSIG(status));
+    *error = WIFEXITED(status)
+                 ? "ffmpeg failed with exit code " + std::to_string(WEXITSTATUS(status))
+                 : "ffmpeg was killed by signal " + std::to_string(WTERMSIG(status));
     return false;
 }
 

@@ -10,9 +10,9 @@ struct VideoRequest {
     std::string output;  // file to write; the extension picks the container
     int width, height;
     double fps;
-    std::string music;    // audio file to mux, or empty for none
-    double musicStart;    // seconds into the music where the first frame sits
-    double duration;      // seconds of video
+    std::string music;  // audio file to mux, or empty for none
+    double musicStart;  // seconds into the music where the first frame sits
+    double duration;    // seconds of video
 };
 
 // Starts ffmpeg. False (with a reason) when it cannot be started.

@@ -21,12 +21,12 @@ bool buildBackdrop(TriangleMesh* out) {
         searchBackdropLayout(&layout, seed);
         measureBackdrop(&s, layout);
         exact = backdropExact(layout, s);
-        if (exact)
-            break;
+        if (exact) break;
     }
     out->vertices.clear();
     for (int v = 0; v < backdropVertexCount; ++v) {
-        float record[6] = {float(layout.latticeX[v] + layout.dx[v]), 0.0f, float(layout.latticeZ[v] + layout.dz[v])};
+        float record[6] = {float(layout.latticeX[v] + layout.dx[v]), 0.0f,
+                           float(layout.latticeZ[v] + layout.dz[v])};
         storeNormal(record + 3, 0.0, 1.0, 0.0);
         out->vertices.insert(out->vertices.end(), record, record + 6);
     }
@@ -37,8 +37,10 @@ bool buildBackdrop(TriangleMesh* out) {
                 "the nearest lattice point (at most %.3f)\n",
                 s.meanTileArea, s.minTileArea, s.maxTileArea, s.distinctCells,
                 s.meanLatticeDistance, s.maxLatticeDistance);
-    std::printf("  backdrop triangles: %d down, slivers' longest edges %.2f (at most %.2f), area %.2f, "
-                "%d vertices used, largest index %d\n",
-                s.downTriangles, s.meanSliverEdge, s.maxSliverEdge, s.totalArea, s.usedVertices, s.largestIndex);
+    std::printf(
+        "  backdrop triangles: %d down, slivers' longest edges %.2f (at most %.2f), area %.2f, "
+        "%d vertices used, largest index %d\n",
+        s.downTriangles, s.meanSliverEdge, s.maxSliverEdge, s.totalArea, s.usedVertices,
+        s.largestIndex);
     return exact;
 }

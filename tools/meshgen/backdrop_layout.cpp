@@ -6,13 +6,14 @@
 
 const int backdropRowLength[backdropRowCount] = {16, 17, 16, 17, 17, 17, 16, 17, 17,
                                                  16, 17, 17, 17, 17, 16, 17, 14};
-const int backdropColumnTiles[backdropColumnCount] = {7, 10, 8, 11, 9, 7, 9, 7, 10, 9, 7, 7, 7, 5, 8, 10};
+const int backdropColumnTiles[backdropColumnCount] = {7,  10, 8, 11, 9, 7, 9, 7,
+                                                      10, 9,  7, 7,  7, 5, 8, 10};
 
 namespace {
 
 // The lattice points the short rows leave out, by row (x; 99 = none).
 const int missingX[backdropRowCount][3] = {
-    {1, 99, 99}, {99, 99, 99}, {0, 99, 99},  {99, 99, 99}, {99, 99, 99}, {99, 99, 99},
+    {1, 99, 99},  {99, 99, 99}, {0, 99, 99},  {99, 99, 99}, {99, 99, 99}, {99, 99, 99},
     {-1, 99, 99}, {99, 99, 99}, {99, 99, 99}, {2, 99, 99},  {99, 99, 99}, {99, 99, 99},
     {99, 99, 99}, {99, 99, 99}, {0, 99, 99},  {99, 99, 99}, {-6, 3, 7}};
 
@@ -20,13 +21,17 @@ struct Xz {
     double x, z;
 };
 
-Xz pointOf(const BackdropLayout& l, uint32_t v) { return {l.latticeX[v] + l.dx[v], l.latticeZ[v] + l.dz[v]}; }
+Xz pointOf(const BackdropLayout& l, uint32_t v) {
+    return {l.latticeX[v] + l.dx[v], l.latticeZ[v] + l.dz[v]};
+}
 
 // Twice the signed area of triangle abc seen from +Y: positive when its
 // corners run counter-clockwise seen from above.
 double upArea2(Xz a, Xz b, Xz c) { return (b.z - a.z) * (c.x - a.x) - (b.x - a.x) * (c.z - a.z); }
 
-double distance(Xz a, Xz b) { return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.z - b.z) * (a.z - b.z)); }
+double distance(Xz a, Xz b) {
+    return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.z - b.z) * (a.z - b.z));
+}
 
 }  // namespace
 
@@ -79,7 +84,8 @@ void measureBackdrop(BackdropStats* out, const BackdropLayout& l) {
     double previous = 0;
     for (int r = 0; r < backdropRowCount; ++r) {
         double sum = 0;
-        for (int a = 0; a < backdropRowLength[r]; ++a) sum += pointOf(l, uint32_t(l.rowStart[r] + a)).z;
+        for (int a = 0; a < backdropRowLength[r]; ++a)
+            sum += pointOf(l, uint32_t(l.rowStart[r] + a)).z;
         double mean = sum / backdropRowLength[r];
         if (r == 0) s.firstRowZ = mean;
         if (r == backdropRowCount - 1) s.lastRowZ = mean;
@@ -99,7 +105,8 @@ void measureBackdrop(BackdropStats* out, const BackdropLayout& l) {
     for (int c = 0; c < backdropColumnCount; ++c) {
         for (int k = 0; k < backdropColumnTiles[c] && tile < l.tiles.size(); ++k, ++tile) {
             const BackdropTile& t = l.tiles[tile];
-            Xz p0 = pointOf(l, t.p), p1 = pointOf(l, t.p + 1), q1 = pointOf(l, t.q + 1), q0 = pointOf(l, t.q);
+            Xz p0 = pointOf(l, t.p), p1 = pointOf(l, t.p + 1), q1 = pointOf(l, t.q + 1),
+               q0 = pointOf(l, t.q);
             if (upArea2(p0, p1, q1) <= 0 || upArea2(p1, q1, q0) <= 0 || upArea2(q1, q0, p0) <= 0 ||
                 upArea2(q0, p0, p1) <= 0)
                 ++s.badTiles;
@@ -109,7 +116,8 @@ void measureBackdrop(BackdropStats* out, const BackdropLayout& l) {
             s.maxTileArea = std::max(s.maxTileArea, area);
             double cx = (p0.x + p1.x + q1.x + q0.x) / 4, cz = (p0.z + p1.z + q1.z + q0.z) / 4;
             if (cx < c - 8 || cx > c - 7) ++s.tilesOutsideColumn;
-            if (cellCount < backdropTileCount) cells[cellCount++] = c * 16 + int(std::floor(cz + 8));
+            if (cellCount < backdropTileCount)
+                cells[cellCount++] = c * 16 + int(std::floor(cz + 8));
             int offset = int(t.p) - int(t.q);
             ++s.offsetCount[offset == 17 ? 0 : offset == 16 ? 1 : offset == 15 ? 2 : 3];
         }
@@ -123,7 +131,8 @@ void measureBackdrop(BackdropStats* out, const BackdropLayout& l) {
     uint32_t corners[backdropDrawnIndexCount + 3];
     size_t cornerCount = 0;
     for (size_t t = 0; t < l.tiles.size() && cornerCount < backdropDrawnIndexCount; ++t) {
-        const uint32_t entries[4] = {l.tiles[t].p, l.tiles[t].p + 1, l.tiles[t].q + 1, l.tiles[t].q};
+        const uint32_t entries[4] = {l.tiles[t].p, l.tiles[t].p + 1, l.tiles[t].q + 1,
+                                     l.tiles[t].q};
         for (uint32_t e : entries) corners[cornerCount++] = e;
     }
     bool used[backdropVertexCount] = {};

@@ -46,9 +46,9 @@ struct BackdropStats {
     int rowsOutOfOrder;
     double rowStepOutside;  // how far row steps fall outside 0.5 to 1.2
     double meanTileArea, minTileArea, maxTileArea;
-    double meanLatticeDistance, maxLatticeDistance; // from each point's nearest lattice point
-    double meanSliverEdge, maxSliverEdge;  // longest edges of joining triangles
-    double totalArea;                      // of the drawn triangles
+    double meanLatticeDistance, maxLatticeDistance;  // from each point's nearest lattice point
+    double meanSliverEdge, maxSliverEdge;            // longest edges of joining triangles
+    double totalArea;                                // of the drawn triangles
     double minX, maxX, minZ, maxZ;
     double firstRowZ, lastRowZ;  // mean z of the first and last rows
     int distinctCells;           // unit cells holding a tile's centre

@@ -16,8 +16,8 @@ const double endTemperature = 0.001;
 const double startHardWeight = 5.0;
 const double endHardWeight = 1000.0;
 const double coolingLog = 7.600902459542082;  // ln(startTemperature / endTemperature)
-const double maxOffset = 0.67;   // from the lattice point
-const double maxOffsetX = 0.45;  // keeps each row in order along x
+const double maxOffset = 0.67;                // from the lattice point
+const double maxOffsetX = 0.45;               // keeps each row in order along x
 
 // Points exactly on the lattice.
 struct LatticePoint {
@@ -51,8 +51,10 @@ void listCandidates(std::vector<Candidate>* out, const BackdropLayout& l, int co
         for (int a = 0; a + 1 < backdropRowLength[r]; ++a) {
             int top = l.latticeX[l.rowStart[r] + a], topEnd = l.latticeX[l.rowStart[r] + a + 1];
             for (int b = 0; b + 1 < backdropRowLength[r - 1]; ++b) {
-                int bottom = l.latticeX[l.rowStart[r - 1] + b], bottomEnd = l.latticeX[l.rowStart[r - 1] + b + 1];
-                if (std::abs(top - bottom) > 1 || topEnd - top > 2 || bottomEnd - bottom > 2) continue;
+                int bottom = l.latticeX[l.rowStart[r - 1] + b],
+                    bottomEnd = l.latticeX[l.rowStart[r - 1] + b + 1];
+                if (std::abs(top - bottom) > 1 || topEnd - top > 2 || bottomEnd - bottom > 2)
+                    continue;
                 double mid = (top + topEnd + bottom + bottomEnd) / 4.0;
                 if (mid < column - 8 || mid > column - 7) continue;
                 out->push_back({r, a, b});
@@ -65,7 +67,7 @@ struct Search {
     BackdropLayout layout;
     std::vector<Candidate> candidates[backdropColumnCount];
     std::vector<int> chosen[backdropColumnCount];  // candidate numbers, by increasing row
-    bool fixed[backdropVertexCount];  // exact and pinned points stay where they are
+    bool fixed[backdropVertexCount];               // exact and pinned points stay where they are
 };
 
 void fillTiles(Search* s) {
@@ -120,7 +122,8 @@ double score(const BackdropStats& s, double hard) {
     // What should come close.
     cost += relativeError(s.meanTileArea, 0.53, 0.02) + relativeError(s.maxTileArea, 1.17, 0.03);
     cost += 0.2 * relativeError(s.minTileArea + 0.02, 0.022, 0.1);
-    cost += relativeError(s.meanLatticeDistance, 0.28, 0.02) + relativeError(s.maxLatticeDistance, 0.67, 0.01);
+    cost += relativeError(s.meanLatticeDistance, 0.28, 0.02) +
+            relativeError(s.maxLatticeDistance, 0.67, 0.01);
     cost += relativeError(s.meanSliverEdge, 3.7, 0.02) + relativeError(s.maxSliverEdge, 14.4, 0.02);
     cost += relativeError(s.totalArea, 96.0, 0.02);
     cost += relativeError(-s.firstRowZ, 7.47, 0.005) + relativeError(s.lastRowZ, 7.46, 0.005);

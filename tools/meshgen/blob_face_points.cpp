@@ -8,19 +8,14 @@
 
 namespace {
 
-double dot(Point3 a, Point3 b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
+double dot(Point3 a, Point3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
-} // namespace
+}  // namespace
 
 Point3 mirrorFromEighth(Point3 p, bool swap, bool flipU, bool flipV) {
-    if (swap)
-        p = {p.x, p.z, p.y};
-    if (flipU)
-        p.y = -p.y;
-    if (flipV)
-        p.z = -p.z;
+    if (swap) p = {p.x, p.z, p.y};
+    if (flipU) p.y = -p.y;
+    if (flipV) p.z = -p.z;
     return p;
 }
 
@@ -31,10 +26,8 @@ Point3 symmetricFacePoint(double u, double v) {
     double lo = swap ? b : a, hi = swap ? a : b;
     Point3 p, pu, pv;
     blobFacePoint(&p, &pu, &pv, lo, hi);
-    if (lo == 0)
-        p.y = 0;
-    if (lo == hi)
-        p.y = p.z = (p.y + p.z) / 2;
+    if (lo == 0) p.y = 0;
+    if (lo == hi) p.y = p.z = (p.y + p.z) / 2;
     if (lo == 1)
         p.x = p.y = p.z = (p.x + p.y + p.z) / 3;
     else if (hi == 1)
@@ -61,9 +54,7 @@ void patchPoint(Point3* s, Point3* su, Point3* sv, const double u[4], const doub
     blobFacePoint(s, su, sv, pu, pv);
 }
 
-Point3 minus(Point3 a, Point3 b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
+Point3 minus(Point3 a, Point3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 
 Point3 cross(Point3 a, Point3 b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
@@ -88,8 +79,7 @@ bool folds(Point3 s, const Point3 corner[4]) {
 // square of weight times the shortfall of each spoke shorter than
 // spokeFloor; infinite where one of the quad's triangles would fold.
 double centreCost(Point3 s, const Point3 corner[4], Point3 mean) {
-    if (folds(s, corner))
-        return 1e300;
+    if (folds(s, corner)) return 1e300;
     Point3 off = minus(s, mean);
     double cost = dot(off, off);
     for (int k = 0; k < 4; ++k) {
@@ -120,8 +110,7 @@ Point3 nearestPatchPoint(double* a, double* b, const double u[4], const double v
         for (int k = 0; k < 4 && floor; ++k) {
             Point3 out = minus(s, corner[k]);
             double spoke = std::sqrt(dot(out, out));
-            if (spoke >= spokeFloor)
-                continue;
+            if (spoke >= spokeFloor) continue;
             // The residual spokeWeight * (spokeFloor - spoke) and its slopes.
             double ja = -spokeWeight * dot(out, sa) / spoke,
                    jb = -spokeWeight * dot(out, sb) / spoke;
@@ -130,8 +119,7 @@ Point3 nearestPatchPoint(double* a, double* b, const double u[4], const double v
             ra -= ja * r, rb -= jb * r;
         }
         double det = aa * bb - ab * ab;
-        if (det <= 0)
-            break;
+        if (det <= 0) break;
         *a = std::clamp(*a + (bb * ra - ab * rb) / det, 0.1, 0.9);
         *b = std::clamp(*b + (aa * rb - ab * ra) / det, 0.1, 0.9);
     }
@@ -151,10 +139,8 @@ Point3 patchCentre(const double u[4], const double v[4], const Point3 corner[4])
     // along the long diagonal lengthens them at little cost in distance from
     // the mean.
     double shortest = 1;
-    for (int k = 0; k < 4; ++k)
-        shortest = std::min(shortest, pointDistance(s, corner[k]));
-    if (shortest >= spokeFloor)
-        return s;
+    for (int k = 0; k < 4; ++k) shortest = std::min(shortest, pointDistance(s, corner[k]));
+    if (shortest >= spokeFloor) return s;
     // Right between the near corners the spokes' lengths have no slope
     // along the long diagonal, where Gauss-Newton steps would stall: a
     // pattern search over (a, b) first finds the way off the middle, and
@@ -171,17 +157,15 @@ Point3 patchCentre(const double u[4], const double v[4], const Point3 corner[4])
             Point3 t, tu, tv;
             patchPoint(&t, &tu, &tv, u, v, ta, tb);
             double c = centreCost(t, corner, mean);
-            if (c < cost)
-                a = ta, b = tb, s = t, cost = c, moved = true;
+            if (c < cost) a = ta, b = tb, s = t, cost = c, moved = true;
         }
-        if (!moved)
-            step /= 2;
+        if (!moved) step /= 2;
     }
     Point3 settled = nearestPatchPoint(&a, &b, u, v, corner, mean, 12, true);
     return centreCost(settled, corner, mean) <= cost ? settled : s;
 }
 
-} // namespace
+}  // namespace
 
 double canonicalSum(double a, double b, double c, double d) {
     double x[4] = {a, b, c, d};
@@ -210,8 +194,7 @@ Point3 quadCentre(const double u[4], const double v[4], const Point3 corner[4]) 
     bool reversed = (flipU != flipV) != swap;
     int first = 0;
     for (int k = 1; k < 4; ++k)
-        if (std::make_pair(cu[k], cv[k]) < std::make_pair(cu[first], cv[first]))
-            first = k;
+        if (std::make_pair(cu[k], cv[k]) < std::make_pair(cu[first], cv[first])) first = k;
     double ou[4], ov[4];
     Point3 op[4];
     for (int k = 0; k < 4; ++k) {

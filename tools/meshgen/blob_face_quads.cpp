@@ -19,11 +19,9 @@ void removeQuadEdges(FaceQuads* f, uint32_t q) {
     for (int k = 0; k < 4; ++k) {
         auto found = f->edges.find(edgeKey(c[k], c[(k + 1) % 4]));
         EdgeSides& e = found->second;
-        if (e.quad[0] == q)
-            e.quad[0] = e.quad[1];
+        if (e.quad[0] == q) e.quad[0] = e.quad[1];
         e.quad[1] = UINT32_MAX;
-        if (e.quad[0] == UINT32_MAX)
-            f->edges.erase(found);
+        if (e.quad[0] == UINT32_MAX) f->edges.erase(found);
     }
 }
 
@@ -35,8 +33,7 @@ Point3 unitNormal(double pu, double pv) {
 
 uint32_t addPoint(FaceQuads* f, double pu, double pv) {
     auto known = f->pointAt.find({pu, pv});
-    if (known != f->pointAt.end())
-        return known->second;
+    if (known != f->pointAt.end()) return known->second;
     uint32_t k = uint32_t(f->u->size());
     f->u->push_back(pu);
     f->v->push_back(pv);
@@ -49,15 +46,13 @@ uint32_t addPoint(FaceQuads* f, double pu, double pv) {
 int sideIndex(const FaceQuads& f, uint32_t q, uint32_t a, uint32_t b) {
     const Quad& c = (*f.quads)[q];
     for (int k = 0; k < 4; ++k)
-        if ((c[k] == a && c[(k + 1) % 4] == b) || (c[k] == b && c[(k + 1) % 4] == a))
-            return k;
+        if ((c[k] == a && c[(k + 1) % 4] == b) || (c[k] == b && c[(k + 1) % 4] == a)) return k;
     return -1;
 }
 
 Point2 centroid(const FaceQuads& f, uint32_t q) {
     Point2 c{0, 0};
-    for (uint32_t k : (*f.quads)[q])
-        c.u += (*f.u)[k] / 4, c.v += (*f.v)[k] / 4;
+    for (uint32_t k : (*f.quads)[q]) c.u += (*f.u)[k] / 4, c.v += (*f.v)[k] / 4;
     return c;
 }
 
@@ -80,6 +75,5 @@ void openFaceQuads(FaceQuads* f, std::vector<Quad>* quads, std::vector<uint32_t>
         f->normal.push_back(unitNormal((*f->u)[k], (*f->v)[k]));
         f->pointAt.emplace(std::make_pair((*f->u)[k], (*f->v)[k]), uint32_t(k));
     }
-    for (uint32_t q = 0; q < f->quads->size(); ++q)
-        addQuadEdges(f, q);
+    for (uint32_t q = 0; q < f->quads->size(); ++q) addQuadEdges(f, q);
 }

@@ -29,8 +29,8 @@ struct EdgeSides {
 
 struct FaceQuads {
     std::vector<Quad>* quads = nullptr;
-    std::vector<uint32_t>* gridQuadOf = nullptr; // each quad's grid quad
-    std::vector<char>* fresh = nullptr;          // each quad: new or changed
+    std::vector<uint32_t>* gridQuadOf = nullptr;  // each quad's grid quad
+    std::vector<char>* fresh = nullptr;           // each quad: new or changed
     std::vector<double>*u = nullptr, *v = nullptr;
     std::vector<Point3> point, normal;
     std::unordered_map<uint64_t, EdgeSides> edges;

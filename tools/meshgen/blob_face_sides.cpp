@@ -48,20 +48,17 @@ double splitLook(const FaceQuads& f, const SplitWay& way, const uint32_t h[8]) {
             int before = (k + 3) % 4, after = (k + 1) % 4;
             double turn = (qu[after] - qu[k]) * (qv[before] - qv[k]) -
                           (qv[after] - qv[k]) * (qu[before] - qu[k]);
-            if (turn <= 0)
-                return 1e300;
+            if (turn <= 0) return 1e300;
             mean = {mean.x + corner[k].x / 4, mean.y + corner[k].y / 4, mean.z + corner[k].z / 4};
             int from = piece[k], to = piece[after];
             bool hexagonSide = from < 6 && to < 6 && ((from + 1) % 6 == to || (to + 1) % 6 == from);
             for (double length : {hexagonSide ? 0.01 : pointDistance(corner[k], corner[after]),
                                   pointDistance(corner[k], centre)}) {
-                if (length < splitShortest || length > splitLongest)
-                    return 1e300;
+                if (length < splitShortest || length > splitLongest) return 1e300;
                 longest = std::max(longest, length);
             }
         }
-        if (pointDistance(centre, mean) > splitCentre)
-            return 1e300;
+        if (pointDistance(centre, mean) > splitCentre) return 1e300;
     }
     return longest;
 }
@@ -74,8 +71,7 @@ double splitLook(const FaceQuads& f, const SplitWay& way, const uint32_t h[8]) {
 std::vector<SplitWay> splitWays(const Point2 h[6]) {
     Point2 mean{0, 0};
     double reach = 0;
-    for (int k = 0; k < 6; ++k)
-        mean.u += h[k].u / 6, mean.v += h[k].v / 6;
+    for (int k = 0; k < 6; ++k) mean.u += h[k].u / 6, mean.v += h[k].v / 6;
     for (int k = 0; k < 6; ++k)
         reach = std::max(reach, std::hypot(h[k].u - mean.u, h[k].v - mean.v));
     std::vector<SplitWay> ways;
@@ -120,11 +116,9 @@ std::vector<SplitWay> splitWays(const Point2 h[6]) {
 // face within quadLimit quads; returns whether it did.
 bool splitSide(FaceQuads* f, uint32_t p0, uint32_t p1, size_t quadLimit) {
     auto e = f->edges.find(edgeKey(p0, p1));
-    if (e == f->edges.end() || e->second.quad[1] == UINT32_MAX)
-        return false;
+    if (e == f->edges.end() || e->second.quad[1] == UINT32_MAX) return false;
     uint32_t a = e->second.quad[0], b = e->second.quad[1];
-    if (!inEighth(*f, a) || !inEighth(*f, b))
-        return false;
+    if (!inEighth(*f, a) || !inEighth(*f, b)) return false;
     // The hexagon around both quads, counter-clockwise from one end of the
     // side: A runs x0, x1, then its far corners; B runs x1, x0, then its own.
     const Quad &qa = (*f->quads)[a], &qb = (*f->quads)[b];
@@ -132,8 +126,7 @@ bool splitSide(FaceQuads* f, uint32_t p0, uint32_t p1, size_t quadLimit) {
     uint32_t h[8] = {qa[ka],           qb[(kb + 2) % 4], qb[(kb + 3) % 4],
                      qa[(ka + 1) % 4], qa[(ka + 2) % 4], qa[(ka + 3) % 4]};
     Point2 hexagon[6];
-    for (int k = 0; k < 6; ++k)
-        hexagon[k] = {(*f->u)[h[k]], (*f->v)[h[k]]};
+    for (int k = 0; k < 6; ++k) hexagon[k] = {(*f->u)[h[k]], (*f->v)[h[k]]};
 
     // Each way is tried with its new points at the end of the face's
     // points; the one whose longest new edge is shortest is kept, and a way
@@ -146,25 +139,20 @@ bool splitSide(FaceQuads* f, uint32_t p0, uint32_t p1, size_t quadLimit) {
     double bestLook = 1e300;
     const std::vector<SplitWay> ways = splitWays(hexagon);
     for (const SplitWay& way : ways) {
-        if (best && best->pieces.size() < way.pieces.size())
-            break;
-        if (f->quads->size() + 8 * (way.pieces.size() - 2) > quadLimit)
-            continue;
+        if (best && best->pieces.size() < way.pieces.size()) break;
+        if (f->quads->size() + 8 * (way.pieces.size() - 2) > quadLimit) continue;
         for (size_t m = 0; m < way.middles.size(); ++m) {
             (*f->u)[firstNew + m] = way.middles[m].u, (*f->v)[firstNew + m] = way.middles[m].v;
             f->point[firstNew + m] = symmetricFacePoint(way.middles[m].u, way.middles[m].v);
         }
         double look = splitLook(*f, way, h);
-        if (look < bestLook)
-            bestLook = look, best = &way;
+        if (look < bestLook) bestLook = look, best = &way;
     }
     f->u->resize(firstNew), f->v->resize(firstNew);
     f->point.resize(firstNew), f->normal.resize(firstNew);
-    if (!best)
-        return false;
+    if (!best) return false;
     for (const Point2& middle : best->middles)
-        if (f->pointAt.count({middle.u, middle.v}))
-            return false;
+        if (f->pointAt.count({middle.u, middle.v})) return false;
 
     // The images: their points, and the two quads each replaces.
     std::vector<Quad> images[8];
@@ -172,13 +160,11 @@ bool splitSide(FaceQuads* f, uint32_t p0, uint32_t p1, size_t quadLimit) {
     for (int m = 0; m < 8; ++m) {
         for (int k = 0; k < 6; ++k) {
             auto found = f->pointAt.find(mirrorImage(hexagon[k].u, hexagon[k].v, m));
-            if (found == f->pointAt.end())
-                return false;
+            if (found == f->pointAt.end()) return false;
             to[m][k] = found->second;
         }
         auto side = f->edges.find(edgeKey(to[m][0], to[m][3]));
-        if (side == f->edges.end() || side->second.quad[1] == UINT32_MAX)
-            return false;
+        if (side == f->edges.end() || side->second.quad[1] == UINT32_MAX) return false;
         replaced[m][0] = side->second.quad[0];
         replaced[m][1] = side->second.quad[1];
     }
@@ -191,8 +177,7 @@ bool splitSide(FaceQuads* f, uint32_t p0, uint32_t p1, size_t quadLimit) {
         bool reversed = (((m & 1) != 0) != ((m & 2) != 0)) != ((m & 4) != 0);
         for (const auto& piece : best->pieces) {
             Quad q;
-            for (int k = 0; k < 4; ++k)
-                q[reversed ? 3 - k : k] = to[m][piece[k]];
+            for (int k = 0; k < 4; ++k) q[reversed ? 3 - k : k] = to[m][piece[k]];
             images[m].push_back(q);
         }
     }
@@ -213,7 +198,7 @@ bool splitSide(FaceQuads* f, uint32_t p0, uint32_t p1, size_t quadLimit) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 void mendFaceSides(std::vector<Quad>* quads, std::vector<uint32_t>* gridQuadOf,
                    std::vector<char>* fresh, std::vector<double>* u, std::vector<double>* v,
@@ -226,8 +211,7 @@ void mendFaceSides(std::vector<Quad>* quads, std::vector<uint32_t>* gridQuadOf,
         uint32_t p0 = uint32_t(entry.first >> 32), p1 = uint32_t(entry.first);
         double length = pointDistance(f.point[p0], f.point[p1]);
         double out = std::max(length - splitAbove, splitBelow - length);
-        if (out > 0)
-            sides.push_back({-out, entry.first});
+        if (out > 0) sides.push_back({-out, entry.first});
     }
     std::sort(sides.begin(), sides.end());
     for (const auto& side : sides)

@@ -36,8 +36,8 @@
 
 namespace {
 
-constexpr double longSide = 0.0545;    // sides longer than this are halved
-constexpr double shortestCut = 0.0095; // sides shorter than this are not
+constexpr double longSide = 0.0545;     // sides longer than this are halved
+constexpr double shortestCut = 0.0095;  // sides shorter than this are not
 // A quad bends too far when its centre point lies further than this from
 // its corners' mean, or when its normal there and its corners' mean normal
 // are further apart than this (cosine of 10 degrees). The centre limit sits
@@ -66,7 +66,7 @@ struct Face : FaceQuads {
     // Per quad: -2 not yet known, -1 bends little, else the sides (0 and 2,
     // or 1 and 3) that a strip through it must cross to halve it.
     std::vector<signed char> bend;
-    std::vector<char> severe; // per quad: it bends far past the limits
+    std::vector<char> severe;  // per quad: it bends far past the limits
     // While strips are searched the quads stay as they are, and each
     // side's neighbour, the side's index there and its length are kept.
     bool cached = false;
@@ -75,20 +75,17 @@ struct Face : FaceQuads {
 };
 
 double sideLength(const Face& f, uint32_t q, int k) {
-    if (f.cached)
-        return f.length[q * 4 + k];
+    if (f.cached) return f.length[q * 4 + k];
     const Quad& c = (*f.quads)[q];
     return pointDistance(f.point[c[k]], f.point[c[(k + 1) % 4]]);
 }
 
 // The quad across side k of quad q, or UINT32_MAX.
 uint32_t across(const Face& f, uint32_t q, int k) {
-    if (f.cached)
-        return f.neighbour[q * 4 + k];
+    if (f.cached) return f.neighbour[q * 4 + k];
     const Quad& c = (*f.quads)[q];
     auto found = f.edges.find(edgeKey(c[k], c[(k + 1) % 4]));
-    if (found == f.edges.end())
-        return UINT32_MAX;
+    if (found == f.edges.end()) return UINT32_MAX;
     const EdgeSides& e = found->second;
     return e.quad[0] == q ? e.quad[1] : e.quad[0];
 }
@@ -99,9 +96,7 @@ int entrySide(const Face& f, uint32_t q, int k, uint32_t next) {
     return sideIndex(f, next, c[k], c[(k + 1) % 4]);
 }
 
-int addedQuads(int in, int out) {
-    return (in + 2) % 4 == out ? 1 : 2;
-}
+int addedQuads(int in, int out) { return (in + 2) % 4 == out ? 1 : 2; }
 
 // Whether quad q bends too far, and if so which pair of its sides a strip
 // must cross to halve it: the pair along which its corners' normals turn
@@ -111,8 +106,7 @@ int bendOf(Face* f, uint32_t q) {
         f->bend.resize(f->quads->size(), -2);
         f->severe.resize(f->quads->size(), 0);
     }
-    if (f->bend[q] != -2)
-        return f->bend[q];
+    if (f->bend[q] != -2) return f->bend[q];
     const Quad& c = (*f->quads)[q];
     Point2 middle = centroid(*f, q);
     double qu[4], qv[4];
@@ -165,15 +159,12 @@ struct Distances {
     std::vector<double> dist;
     std::vector<uint32_t> from, touched;
     void reset(size_t states) {
-        for (uint32_t t : touched)
-            dist[t] = 1e300, from[t] = UINT32_MAX;
+        for (uint32_t t : touched) dist[t] = 1e300, from[t] = UINT32_MAX;
         touched.clear();
-        if (dist.size() < states)
-            dist.resize(states, 1e300), from.resize(states, UINT32_MAX);
+        if (dist.size() < states) dist.resize(states, 1e300), from.resize(states, UINT32_MAX);
     }
     void set(uint32_t s, double d, uint32_t f) {
-        if (dist[s] == 1e300)
-            touched.push_back(s);
+        if (dist[s] == 1e300) touched.push_back(s);
         dist[s] = d;
         from[s] = f;
     }
@@ -185,11 +176,9 @@ using OpenStates = std::priority_queue<Entry, std::vector<Entry>, std::greater<E
 // Whether a strip has no quad twice: it would have to cut it twice over.
 bool simple(std::vector<Step>* strip) {
     std::vector<uint32_t> seen;
-    for (const Step& step : *strip)
-        seen.push_back(step.quad);
+    for (const Step& step : *strip) seen.push_back(step.quad);
     std::sort(seen.begin(), seen.end());
-    if (std::adjacent_find(seen.begin(), seen.end()) == seen.end())
-        return true;
+    if (std::adjacent_find(seen.begin(), seen.end()) == seen.end()) return true;
     strip->clear();
     return false;
 }
@@ -212,21 +201,17 @@ std::vector<Point2> findPits() {
                 for (int dj = -1; dj <= 1 && lowest; ++dj)
                     lowest = !(di || dj) || radius(i + di, j + dj) >= r;
             Point2 p{double(i) / n, double(j) / n};
-            if (j - i <= 2)
-                p.u = p.v = (p.u + p.v) / 2;
+            if (j - i <= 2) p.u = p.v = (p.u + p.v) / 2;
             bool known = false;
-            for (Point2 q : pits)
-                known = known || std::hypot(q.u - p.u, q.v - p.v) < 0.1;
-            if (lowest && !known)
-                pits.push_back(p);
+            for (Point2 q : pits) known = known || std::hypot(q.u - p.u, q.v - p.v) < 0.1;
+            if (lowest && !known) pits.push_back(p);
         }
     return pits;
 }
 
 // Whether the step from a to b crosses the ray from the pit towards +u.
 bool crossesRay(Point2 a, Point2 b, Point2 pit) {
-    if ((a.v > pit.v) == (b.v > pit.v))
-        return false;
+    if ((a.v > pit.v) == (b.v > pit.v)) return false;
     double t = (pit.v - a.v) / (b.v - a.v);
     return a.u + t * (b.u - a.u) > pit.u;
 }
@@ -251,23 +236,19 @@ std::vector<Step> findRing(const Face& f, uint32_t a, int k, const std::vector<c
     while (!open.empty()) {
         auto [d, s] = open.top();
         open.pop();
-        if (d > search.dist[s] || d >= best)
-            continue;
+        if (d > search.dist[s] || d >= best) continue;
         uint32_t q = s / 8;
         int in = int(s / 2 % 4), parity = int(s % 2);
         Point2 cq = centroid(f, q);
         for (int out = 0; out < 4; ++out) {
-            if (out == in || sideLength(f, q, out) < shortestCut)
-                continue;
+            if (out == in || sideLength(f, q, out) < shortestCut) continue;
             double nd = d + stepCost(f, q, in, out);
             if (q == a && out == k) {
-                if ((parity ^ closingFlips) && nd < best)
-                    best = nd, bestState = s;
+                if ((parity ^ closingFlips) && nd < best) best = nd, bestState = s;
                 continue;
             }
             uint32_t next = across(f, q, out);
-            if (next == UINT32_MAX || !usable[next] || next == b)
-                continue;
+            if (next == UINT32_MAX || !usable[next] || next == b) continue;
             int np = parity ^ crossesRay(cq, centroid(f, next), pit);
             uint32_t ns = (next * 4 + entrySide(f, q, out, next)) * 2 + np;
             if (nd < search.dist[ns]) {
@@ -277,12 +258,10 @@ std::vector<Step> findRing(const Face& f, uint32_t a, int k, const std::vector<c
         }
     }
     std::vector<Step> strip;
-    if (bestState == UINT32_MAX)
-        return strip;
+    if (bestState == UINT32_MAX) return strip;
     for (uint32_t s = bestState, out = k;;) {
         strip.push_back({s / 8, int(s / 2 % 4), int(out)});
-        if (s == start)
-            break;
+        if (s == start) break;
         out = search.from[s] % 4;
         s = search.from[s] / 4;
     }
@@ -300,17 +279,14 @@ void growRow(const Face& f, uint32_t q, int in, std::vector<char>* used, std::ve
         double bestLength = 0;
         for (int out = 0; out < 4; ++out) {
             uint32_t next = across(f, q, out);
-            if (out == in || next == UINT32_MAX || (*used)[next] || !mends(f, q, in, out))
-                continue;
+            if (out == in || next == UINT32_MAX || (*used)[next] || !mends(f, q, in, out)) continue;
             double length = sideLength(f, q, out) * ((in + 2) % 4 == out ? 1.2 : 1.0);
             if (f.bend[q] >= 0 && (in + 2) % 4 == out && in % 2 == f.bend[q])
                 length = std::max(length, 2 * longSide);
-            if (length > bestLength)
-                best = out, bestLength = length;
+            if (length > bestLength) best = out, bestLength = length;
         }
         row->push_back({q, in, best});
-        if (best < 0)
-            return;
+        if (best < 0) return;
         uint32_t next = across(f, q, best);
         in = entrySide(f, q, best, next);
         q = next;
@@ -325,8 +301,7 @@ std::vector<Step> findRow(const Face& f, uint32_t a, int k, const std::vector<ch
     uint32_t b = across(f, a, k);
     int kb = entrySide(f, a, k, b);
     std::vector<char> used(usable.size());
-    for (size_t q = 0; q < used.size(); ++q)
-        used[q] = !usable[q];
+    for (size_t q = 0; q < used.size(); ++q) used[q] = !usable[q];
     used[a] = used[b] = 1;
     std::vector<Step> back, ahead;
     growRow(f, a, k, &used, &back);
@@ -344,17 +319,14 @@ std::vector<Step> findRow(const Face& f, uint32_t a, int k, const std::vector<ch
     while (!open.empty()) {
         auto [d, s] = open.top();
         open.pop();
-        if (d > search.dist[s] || d >= best)
-            continue;
+        if (d > search.dist[s] || d >= best) continue;
         uint32_t q = s / 4;
         int in = int(s % 4);
         for (int out = 0; out < 4; ++out) {
-            if (out == in || sideLength(f, q, out) < shortestCut)
-                continue;
+            if (out == in || sideLength(f, q, out) < shortestCut) continue;
             double nd = d + stepCost(f, q, in, out);
             uint32_t next = across(f, q, out);
-            if (next == UINT32_MAX)
-                continue;
+            if (next == UINT32_MAX) continue;
             int nin = entrySide(f, q, out, next);
             if (next == endBack.quad) {
                 double total = nd + stepCost(f, next, nin, endBack.in);
@@ -370,13 +342,11 @@ std::vector<Step> findRow(const Face& f, uint32_t a, int k, const std::vector<ch
         }
     }
     std::vector<Step> strip;
-    if (bestState == UINT32_MAX)
-        return strip;
+    if (bestState == UINT32_MAX) return strip;
     std::vector<Step> way;
     for (uint32_t s = bestState, out = bestOut;;) {
         way.push_back({s / 4, int(s % 4), int(out)});
-        if (s == start)
-            break;
+        if (s == start) break;
         out = search.from[s] % 4;
         s = search.from[s] / 4;
     }
@@ -400,26 +370,21 @@ bool mirrorStrip(const Face& f, const std::vector<Step>& strip, int m, std::vect
         Quad ic;
         for (int k = 0; k < 4; ++k) {
             auto found = f.pointAt.find(mirrorImage((*f.u)[c[k]], (*f.v)[c[k]], m));
-            if (found == f.pointAt.end())
-                return false;
+            if (found == f.pointAt.end()) return false;
             ic[k] = found->second;
         }
         auto e = f.edges.find(edgeKey(ic[0], ic[1]));
-        if (e == f.edges.end())
-            return false;
+        if (e == f.edges.end()) return false;
         Quad want = ic;
         std::sort(want.begin(), want.end());
         uint32_t q = UINT32_MAX;
         for (uint32_t candidate : e->second.quad) {
-            if (candidate == UINT32_MAX)
-                continue;
+            if (candidate == UINT32_MAX) continue;
             Quad have = (*f.quads)[candidate];
             std::sort(have.begin(), have.end());
-            if (have == want)
-                q = candidate;
+            if (have == want) q = candidate;
         }
-        if (q == UINT32_MAX)
-            return false;
+        if (q == UINT32_MAX) return false;
         out->push_back({q, sideIndex(f, q, ic[step.in], ic[(step.in + 1) % 4]),
                         sideIndex(f, q, ic[step.out], ic[(step.out + 1) % 4])});
     }
@@ -482,13 +447,11 @@ struct Candidate {
 };
 
 bool makeCandidate(const Face& f, const std::vector<Step>& strip, Candidate* c) {
-    if (strip.empty())
-        return false;
+    if (strip.empty()) return false;
     c->images.assign(8, {});
     c->images[0] = strip;
     for (int m = 1; m < 8; ++m)
-        if (!mirrorStrip(f, strip, m, &c->images[m]))
-            return false;
+        if (!mirrorStrip(f, strip, m, &c->images[m])) return false;
     for (const Step& step : strip) {
         c->quadsBefore.push_back({step.quad, (*f.quads)[step.quad]});
         c->added += 8 * addedQuads(step.in, step.out);
@@ -519,7 +482,7 @@ void cacheSides(Face* f) {
     f->cached = true;
 }
 
-} // namespace
+}  // namespace
 
 void layFaceStrips(std::vector<Quad>* quads, std::vector<uint32_t>* gridQuadOf,
                    std::vector<char>* fresh, std::vector<double>* u, std::vector<double>* v,
@@ -534,15 +497,13 @@ void layFaceStrips(std::vector<Quad>* quads, std::vector<uint32_t>* gridQuadOf,
     for (int pass = 0; pass < passes; ++pass) {
         cacheSides(&f);
         std::vector<char> usable(quads->size());
-        for (uint32_t q = 0; q < quads->size(); ++q)
-            usable[q] = inEighth(f, q);
+        for (uint32_t q = 0; q < quads->size(); ++q) usable[q] = inEighth(f, q);
         // Every side of the eighth through which a strip would mend a quad
         // starts a search.
         std::vector<Candidate> candidates;
         for (const auto& entry : f.edges) {
             const EdgeSides& e = entry.second;
-            if (e.quad[1] == UINT32_MAX || !usable[e.quad[0]] || !usable[e.quad[1]])
-                continue;
+            if (e.quad[1] == UINT32_MAX || !usable[e.quad[0]] || !usable[e.quad[1]]) continue;
             uint32_t p0 = uint32_t(entry.first >> 32), p1 = uint32_t(entry.first);
             uint32_t a = e.quad[0];
             int k = sideIndex(f, a, p0, p1);
@@ -553,15 +514,13 @@ void layFaceStrips(std::vector<Quad>* quads, std::vector<uint32_t>* gridQuadOf,
                 start = start || across;
                 worst = worst || (across && f.severe[q]);
             }
-            if (!start || (severeOnly && !worst))
-                continue;
+            if (!start || (severeOnly && !worst)) continue;
             Point2 middle{((*u)[p0] + (*u)[p1]) / 2, ((*v)[p0] + (*v)[p1]) / 2};
             const Point2* nearest = nullptr;
-            double nearestDistance = 0.3; // pits further off are not this side's
+            double nearestDistance = 0.3;  // pits further off are not this side's
             for (const Point2& p : pits) {
                 double d = std::hypot(p.u - middle.u, p.v - middle.v);
-                if (d < nearestDistance)
-                    nearest = &p, nearestDistance = d;
+                if (d < nearestDistance) nearest = &p, nearestDistance = d;
             }
             // A ring around a pit on the diagonal would cross the mirror line.
             Candidate ring, row;
@@ -586,18 +545,15 @@ void layFaceStrips(std::vector<Quad>* quads, std::vector<uint32_t>* gridQuadOf,
             bool current = true;
             for (const auto& before : c.quadsBefore)
                 current = current && (*quads)[before.first] == before.second;
-            if (!current || (severeOnly && !c.severe))
-                continue;
+            if (!current || (severeOnly && !c.severe)) continue;
             if (quads->size() + size_t(c.added) > quadLimit) {
                 full = true;
                 continue;
             }
-            for (const auto& each : c.images)
-                layStrip(&f, each);
+            for (const auto& each : c.images) layStrip(&f, each);
             ++laid;
         }
-        if (full || (!laid && !severeOnly))
-            break;
+        if (full || (!laid && !severeOnly)) break;
         severeOnly = severeOnly && laid;
     }
 }

@@ -48,7 +48,7 @@ constexpr double lengthening = 0.01;
 constexpr int passes = 40;
 
 struct Sample {
-    Point3 p, n; // surface point and unit normal
+    Point3 p, n;  // surface point and unit normal
 };
 
 Sample sampleAt(double u, double v) {
@@ -108,8 +108,7 @@ Look lookAt(const Mesh& m, uint32_t q) {
     if (look.centre > centreLimit) {
         double qu[4], qv[4];
         Point3 corner[4];
-        for (int k = 0; k < 4; ++k)
-            qu[k] = u[c[k]], qv[k] = v[c[k]], corner[k] = m.sample[c[k]].p;
+        for (int k = 0; k < 4; ++k) qu[k] = u[c[k]], qv[k] = v[c[k]], corner[k] = m.sample[c[k]].p;
         centre.p = quadCentre(qu, qv, corner);
         look.centre = pointDistance(centre.p, mean);
     }
@@ -172,8 +171,7 @@ bool moveOrbit(Mesh* m, Orbit* orbit) {
         cost += before[i].cost;
         total += before[i].total;
     }
-    if (cost == 0)
-        return false;
+    if (cost == 0) return false;
 
     // Which way the orbit may move: along the border, along a mirror line,
     // or freely.
@@ -184,10 +182,8 @@ bool moveOrbit(Mesh* m, Orbit* orbit) {
         dirs[freedom][0] = dirs[freedom][1] = std::sqrt(0.5);
         ++freedom;
     } else {
-        if (!onMidLine)
-            dirs[freedom][0] = 1, dirs[freedom][1] = 0, ++freedom;
-        if (!onBorder)
-            dirs[freedom][0] = 0, dirs[freedom][1] = 1, ++freedom;
+        if (!onMidLine) dirs[freedom][0] = 1, dirs[freedom][1] = 0, ++freedom;
+        if (!onBorder) dirs[freedom][0] = 0, dirs[freedom][1] = 1, ++freedom;
     }
     // How far a step may reach: a quarter of the nearest neighbour's
     // distance in face coordinates.
@@ -203,8 +199,7 @@ bool moveOrbit(Mesh* m, Orbit* orbit) {
     auto costAt = [&](double lo, double hi) {
         place(m, *orbit, lo, hi);
         double sum = 0;
-        for (uint32_t q : around)
-            sum += lookAt(*m, q).cost;
+        for (uint32_t q : around) sum += lookAt(*m, q).cost;
         return sum;
     };
     const double h = reach * 1e-3;
@@ -223,8 +218,7 @@ bool moveOrbit(Mesh* m, Orbit* orbit) {
     // quad with a corner almost straight would turn over.
     std::vector<std::array<double, 2>> ways = {{-slope[0] / size, -slope[1] / size}};
     bool outside = false;
-    for (const Look& look : before)
-        outside = outside || look.outside > 0;
+    for (const Look& look : before) outside = outside || look.outside > 0;
     for (int w = 0; w < 8 * (outside && m->everyWay); ++w) {
         double angle = w * std::atan(1.0);
         if (freedom == 2)
@@ -239,8 +233,7 @@ bool moveOrbit(Mesh* m, Orbit* orbit) {
                 lo += step * way[d] * dirs[d][0];
                 hi += step * way[d] * dirs[d][1];
             }
-            if (lo < 0 || hi > 1 || lo > hi)
-                continue;
+            if (lo < 0 || hi > 1 || lo > hi) continue;
             place(m, *orbit, lo, hi);
             double after = 0, afterTotal = 0;
             bool harmless = true;
@@ -262,7 +255,7 @@ bool moveOrbit(Mesh* m, Orbit* orbit) {
     return false;
 }
 
-} // namespace
+}  // namespace
 
 void tidyFaceEdges(const std::vector<std::array<uint32_t, 4>>& quads, std::vector<double>* u,
                    std::vector<double>* v, bool everyWay) {
@@ -270,11 +263,9 @@ void tidyFaceEdges(const std::vector<std::array<uint32_t, 4>>& quads, std::vecto
     const size_t count = u->size();
     m.sample.resize(count);
     m.quadsAt.resize(count);
-    for (size_t k = 0; k < count; ++k)
-        m.sample[k] = sampleAt((*u)[k], (*v)[k]);
+    for (size_t k = 0; k < count; ++k) m.sample[k] = sampleAt((*u)[k], (*v)[k]);
     for (uint32_t q = 0; q < quads.size(); ++q)
-        for (uint32_t k : quads[q])
-            m.quadsAt[k].push_back(q);
+        for (uint32_t k : quads[q]) m.quadsAt[k].push_back(q);
 
     std::map<std::pair<double, double>, Orbit> byPlace;
     for (uint32_t k = 0; k < count; ++k) {
@@ -301,18 +292,14 @@ void tidyFaceEdges(const std::vector<std::array<uint32_t, 4>>& quads, std::vecto
             Orbit& orbit = orbits[o];
             bool fixed = (orbit.lo == orbit.hi && (orbit.lo == 0 || orbit.hi == 1)) ||
                          (orbit.lo == 0 && orbit.hi == 1);
-            if (fixed || !stale[o])
-                continue;
+            if (fixed || !stale[o]) continue;
             stale[o] = 0;
-            if (!moveOrbit(&m, &orbit))
-                continue;
+            if (!moveOrbit(&m, &orbit)) continue;
             ++moved;
             for (const Member& member : orbit.members)
                 for (uint32_t q : m.quadsAt[member.k])
-                    for (uint32_t k : quads[q])
-                        stale[orbitOf[k]] = 1;
+                    for (uint32_t k : quads[q]) stale[orbitOf[k]] = 1;
         }
-        if (!moved)
-            break;
+        if (!moved) break;
     }
 }

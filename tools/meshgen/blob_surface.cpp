@@ -49,8 +49,7 @@ constexpr size_t sideReserve = 1200;
 // Rotations carrying the +X face onto the six faces: the identity, the two
 // cyclic turns about (1, 1, 1), and each of those after a half turn about Z.
 Point3 rotateToFace(int face, Point3 p) {
-    if (face >= 3)
-        p = {-p.x, -p.y, p.z};
+    if (face >= 3) p = {-p.x, -p.y, p.z};
     switch (face % 3) {
     case 1:
         return {p.z, p.x, p.y};
@@ -63,8 +62,8 @@ Point3 rotateToFace(int face, Point3 p) {
 
 // One face's quads after the cuts, with the grid's points shared.
 struct FaceMesh {
-    std::vector<Point3> points; // the grid's points first, row by row
-    std::vector<char> onBorder; // per point: it lies on the face's border
+    std::vector<Point3> points;  // the grid's points first, row by row
+    std::vector<char> onBorder;  // per point: it lies on the face's border
     std::vector<std::array<uint32_t, 4>> quads;
     std::vector<Point3> centres;
     // For each quad, i * n + j of the grid quad it lies in; once all is laid,
@@ -97,8 +96,7 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
         auto at = [&](int a, int b) { return transposed ? b * side + a : a * side + b; };
         for (int b = 0; b + 1 < n; b += 2)
             for (int a = 0; a < n; ++a) {
-                if (!rc.need[(b / 2) * n + a])
-                    continue;
+                if (!rc.need[(b / 2) * n + a]) continue;
                 auto move = [&](int from, int to) {
                     u[from] = gridU[from] + (gridU[to] - gridU[from]) / 3;
                     v[from] = gridV[from] + (gridV[to] - gridV[from]) / 3;
@@ -106,8 +104,7 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
                 };
                 if (a + 1 < n && !rc.need[(b / 2) * n + a + 1])
                     move(at(a + 1, b + 1), at(a, b + 1));
-                if (a > 0 && !rc.need[(b / 2) * n + a - 1])
-                    move(at(a, b + 1), at(a + 1, b + 1));
+                if (a > 0 && !rc.need[(b / 2) * n + a - 1]) move(at(a, b + 1), at(a + 1, b + 1));
             }
     }
 
@@ -132,8 +129,7 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
     auto midpoint = [&](uint32_t a, uint32_t b) {
         auto key = std::make_pair(std::min(a, b), std::max(a, b));
         auto found = middle.find(key);
-        if (found != middle.end())
-            return found->second;
+        if (found != middle.end()) return found->second;
         uint32_t k = finePoint(int(a / side + b / side), int(a % side + b % side));
         middle.emplace(key, k);
         return k;
@@ -181,7 +177,7 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
                     mm = midpoint(at(a, lower + 1), at(a + 1, lower + 1));
                     mt = midpoint(at(a, lower + 2), at(a + 1, lower + 2));
                 }
-                if (runBefore) { // the run ends on line a
+                if (runBefore) {  // the run ends on line a
                     uint32_t m0 = midpoint(at(a, lower), at(a, lower + 1)),
                              m1 = midpoint(at(a, lower + 1), at(a, lower + 2));
                     if (crossed && b == lower) {
@@ -198,7 +194,7 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
                         fork.push_back(
                             {m1, at(a + 1, lower + 1), at(a + 1, lower + 2), at(a, lower + 2)});
                     }
-                } else { // the run starts on line a + 1
+                } else {  // the run starts on line a + 1
                     uint32_t m0 = midpoint(at(a + 1, lower), at(a + 1, lower + 1)),
                              m1 = midpoint(at(a + 1, lower + 1), at(a + 1, lower + 2));
                     if (crossed && b == lower) {
@@ -265,7 +261,7 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
     mendFaceSides(&out->quads, &out->gridQuadOf, &changed, &u, &v, faceQuadLimit);
     tidyFaceEdges(out->quads, &u, &v, true);
     out->points.resize(u.size());
-    out->onBorder.resize(u.size(), 0); // strips stay inside the face
+    out->onBorder.resize(u.size(), 0);  // strips stay inside the face
     out->centres.resize(out->quads.size());
     std::vector<char> moved(u.size());
     for (size_t k = 0; k < u.size(); ++k)
@@ -275,12 +271,10 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
         }
     for (size_t q = 0; q < out->quads.size(); ++q) {
         const auto& c = out->quads[q];
-        if (!(changed[q] || moved[c[0]] || moved[c[1]] || moved[c[2]] || moved[c[3]]))
-            continue;
+        if (!(changed[q] || moved[c[0]] || moved[c[1]] || moved[c[2]] || moved[c[3]])) continue;
         double qu[4], qv[4];
         Point3 p[4];
-        for (int k = 0; k < 4; ++k)
-            qu[k] = u[c[k]], qv[k] = v[c[k]], p[k] = out->points[c[k]];
+        for (int k = 0; k < 4; ++k) qu[k] = u[c[k]], qv[k] = v[c[k]], p[k] = out->points[c[k]];
         out->centres[q] = quadCentre(qu, qv, p);
     }
     // Each quad goes with the relaxed grid's quad that holds its middle in
@@ -291,8 +285,7 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
     for (size_t q = 0; q < out->quads.size(); ++q) {
         int i = int(out->gridQuadOf[q] / n), j = int(out->gridQuadOf[q] % n);
         double cu = 0, cv = 0;
-        for (uint32_t k : out->quads[q])
-            cu += u[k] / 4, cv += v[k] / 4;
+        for (uint32_t k : out->quads[q]) cu += u[k] / 4, cv += v[k] / 4;
         int best = 0;
         double bestDistance = 1e300;
         for (int cell = 0; cell < 4; ++cell) {
@@ -309,14 +302,12 @@ void refineFace(FaceMesh* out, int n, const std::vector<Point3>& gridPoint,
                 mu += c[k].first / 4, mv += c[k].second / 4;
             }
             double distance = inside ? -1 : std::hypot(cu - mu, cv - mv);
-            if (distance < bestDistance)
-                best = cell, bestDistance = distance;
+            if (distance < bestDistance) best = cell, bestDistance = distance;
         }
         out->gridQuadOf[q] = uint32_t((2 * i + best / 2) * 2 * n + 2 * j + best % 2);
     }
     std::vector<uint32_t> order(out->quads.size());
-    for (uint32_t q = 0; q < order.size(); ++q)
-        order[q] = q;
+    for (uint32_t q = 0; q < order.size(); ++q) order[q] = q;
     std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
         return out->gridQuadOf[a] < out->gridQuadOf[b];
     });
@@ -356,7 +347,7 @@ void faceCoordinates(std::vector<double>* faceU, std::vector<double>* faceV,
         }
 }
 
-} // namespace
+}  // namespace
 
 void buildBlobSurface(QuadSurface* out) {
     BlobFaceGrid fine;
@@ -375,8 +366,7 @@ void buildBlobSurface(QuadSurface* out) {
     std::vector<double> faceU, faceV;
     faceCoordinates(&faceU, &faceV, grid);
     std::vector<Point3> facePoint(side * side);
-    for (int k = 0; k < side * side; ++k)
-        facePoint[k] = symmetricFacePoint(faceU[k], faceV[k]);
+    for (int k = 0; k < side * side; ++k) facePoint[k] = symmetricFacePoint(faceU[k], faceV[k]);
     // Centre points likewise: those of the quads of the eighth, and their
     // mirror images.
     std::vector<Point3> faceCentre(n * n);
@@ -397,8 +387,7 @@ void buildBlobSurface(QuadSurface* out) {
                 p[k] = facePoint[c[k]];
             }
             Point3 centre = quadCentre(u, v, p);
-            if (lo == hi)
-                centre.y = centre.z = (centre.y + centre.z) / 2;
+            if (lo == hi) centre.y = centre.z = (centre.y + centre.z) / 2;
             faceCentre[i * n + j] = mirrorFromEighth(centre, swap, flipU, flipV);
         }
 

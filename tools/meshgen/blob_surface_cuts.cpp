@@ -33,12 +33,10 @@ void markRuns(RowCuts* rc) {
     for (int b = 0; b + 1 < n; b += 2) {
         const char* need = &rc->need[(b / 2) * n];
         for (int a = 0; a < n; ++a) {
-            if (!need[a])
-                continue;
+            if (!need[a]) continue;
             rc->cut[a * n + b] = rc->cut[a * n + b + 1] = 1;
             for (int c : {a - 1, a + 1})
-                if (c >= 0 && c < n && !need[c])
-                    rc->fork[c * n + b] = rc->fork[c * n + b + 1] = 1;
+                if (c >= 0 && c < n && !need[c]) rc->fork[c * n + b] = rc->fork[c * n + b + 1] = 1;
         }
     }
 }
@@ -59,12 +57,9 @@ void markCut(RowCuts* rc, int n, int i, int j, bool row, bool column) {
     for (int m = 0; m < 8; ++m) {
         int x = m & 1 ? n - 1 - i : i, y = m & 2 ? n - 1 - j : j;
         bool r = row, c = column;
-        if (m & 4)
-            std::swap(x, y), std::swap(r, c);
-        if (r)
-            rc->need[(y / 2) * n + x] = 1;
-        if (c)
-            rc->need[(x / 2) * n + y] = 1;
+        if (m & 4) std::swap(x, y), std::swap(r, c);
+        if (r) rc->need[(y / 2) * n + x] = 1;
+        if (c) rc->need[(x / 2) * n + y] = 1;
     }
 }
 
@@ -87,8 +82,7 @@ void markCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
             markCut(rc, n, i, j,
                     std::max(pointDistance(p[0], p[3]), pointDistance(p[1], p[2])) > lengthLimit,
                     std::max(pointDistance(p[0], p[1]), pointDistance(p[3], p[2])) > lengthLimit);
-            if (offsetFromMean(gridCentre[i * n + j], p) <= centreLimit)
-                continue;
+            if (offsetFromMean(gridCentre[i * n + j], p) <= centreLimit) continue;
             auto halves = [&](int k0, int k1, int k2, int k3) {
                 // Cut between sides k0-k1 and k3-k2 (their midpoints m01, m32).
                 double mu0 = (u[k0] + u[k3]) / 2, mv0 = (v[k0] + v[k3]) / 2;
@@ -100,13 +94,14 @@ void markCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
                 Point3 bp[4] = {m0, m1, p[k2], p[k3]};
                 return std::max(centreOffset(au, av, ap), centreOffset(bu, bv, bp));
             };
-            double rows = halves(0, 1, 2, 3);    // the line from side 0-3 to side 1-2: a row cut
-            double columns = halves(1, 2, 3, 0); // the line from side 1-0 to side 2-3: a column cut
+            double rows = halves(0, 1, 2, 3);  // the line from side 0-3 to side 1-2: a row cut
+            double columns =
+                halves(1, 2, 3, 0);  // the line from side 1-0 to side 2-3: a column cut
             markCut(rc, n, i, j, rows <= columns, rows > columns);
         }
 }
 
-} // namespace
+}  // namespace
 
 // Decides the row pairs' cuts: first where sides are too long or centres
 // too far off, then runs grow until no fork lies in a quad that a column pair's fork
@@ -123,8 +118,7 @@ void decideRowCuts(RowCuts* rc, int n, const std::vector<Point3>& gridPoint,
         for (int p = 0; p < n / 2; ++p) {
             char* need = &rc->need[p * n];
             for (int a = 1; a + 1 < n; ++a)
-                if (!need[a] && need[a - 1] && need[a + 1])
-                    need[a] = 1, changed = true;
+                if (!need[a] && need[a - 1] && need[a + 1]) need[a] = 1, changed = true;
         }
         markRuns(rc);
         for (int a = 0; a < n; ++a)

@@ -15,7 +15,7 @@
 struct RowCuts {
     int n = 0;
     std::vector<char> need;
-    std::vector<char> cut, fork; // per grid quad (a, b), index a * n + b
+    std::vector<char> cut, fork;  // per grid quad (a, b), index a * n + b
 };
 
 // Decides the cuts of an n x n grid (n a multiple of 4) from its points and

@@ -29,7 +29,7 @@ namespace {
 // calmer.
 constexpr double blurSigma = 0.015;
 constexpr double rasterStep = 1.0 / 256;
-constexpr int rasterHalf = 284; // reaches 1.11 in face coordinates, 4 sigma beyond the border
+constexpr int rasterHalf = 284;  // reaches 1.11 in face coordinates, 4 sigma beyond the border
 constexpr int rasterSide = 2 * rasterHalf + 1;
 // Rounds of correcting the sketch's nodes by what the soft field misses.
 constexpr int correctionRounds = 6;
@@ -39,7 +39,7 @@ struct SoftField {
     // rasterSide^2 samples, at face coordinates (i, j) * rasterStep with i and j
     // from -rasterHalf to rasterHalf, index (i + rasterHalf) * rasterSide + j + rasterHalf.
     std::vector<double> value;
-    double offset = 0; // makes the boss on the axis exact
+    double offset = 0;  // makes the boss on the axis exact
 };
 
 SoftField field;
@@ -65,8 +65,7 @@ void blur(std::vector<double>* raster) {
         kernel[k + reach] = std::exp(-0.5 * x * x);
         total += kernel[k + reach];
     }
-    for (double& w : kernel)
-        w /= total;
+    for (double& w : kernel) w /= total;
     std::vector<double> tmp(raster->size());
     for (int pass = 0; pass < 2; ++pass) {
         const std::vector<double>& in = *raster;
@@ -105,8 +104,7 @@ void buildField() {
         buildBlobSketch(nodes);
         sampleSketch(&field.value);
         blur(&field.value);
-        if (round == correctionRounds)
-            break;
+        if (round == correctionRounds) break;
         for (int a = 0; a < blobTableSize; ++a)
             for (int b = a; b < blobTableSize; ++b) {
                 double ru, rv;
@@ -119,7 +117,7 @@ void buildField() {
     field.ready = true;
 }
 
-} // namespace
+}  // namespace
 
 void blobFoldDirection(double* u, double* v, double x, double y, double z) {
     double ax = std::fabs(x), ay = std::fabs(y), az = std::fabs(z);
@@ -137,7 +135,6 @@ void blobFoldDirection(double* u, double* v, double x, double y, double z) {
 }
 
 void blobRadius(double* r, double* ru, double* rv, double u, double v, double* second) {
-    if (!field.ready)
-        buildField();
+    if (!field.ready) buildField();
     *r = evaluate(ru, rv, u, v, second);
 }

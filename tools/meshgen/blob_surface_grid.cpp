@@ -59,21 +59,11 @@ double distance2(const Lifted& a, const Lifted& b) {
 
 // The mirror images across the face's border planes, applied to both halves
 // of a lifted point.
-Lifted mirrored(Lifted a, Point3 (*map)(Point3)) {
-    return {map(a.p), map(a.n)};
-}
-Point3 acrossLowU(Point3 p) {
-    return {-p.y, -p.x, p.z};
-}
-Point3 acrossHighU(Point3 p) {
-    return {p.y, p.x, p.z};
-}
-Point3 acrossLowV(Point3 p) {
-    return {-p.z, p.y, -p.x};
-}
-Point3 acrossHighV(Point3 p) {
-    return {p.z, p.y, p.x};
-}
+Lifted mirrored(Lifted a, Point3 (*map)(Point3)) { return {map(a.p), map(a.n)}; }
+Point3 acrossLowU(Point3 p) { return {-p.y, -p.x, p.z}; }
+Point3 acrossHighU(Point3 p) { return {p.y, p.x, p.z}; }
+Point3 acrossLowV(Point3 p) { return {-p.z, p.y, -p.x}; }
+Point3 acrossHighV(Point3 p) { return {p.z, p.y, p.x}; }
 
 // Face coordinates and lifted point of grid point (i, j), also one step
 // beyond the border: the face meets its neighbour across the mirror planes
@@ -88,14 +78,10 @@ void beyond(const BlobFaceGrid& grid, const std::vector<Lifted>& point, int i, i
     *u = grid.u[k];
     *v = grid.v[k];
     *p = point[k];
-    if (i < 0)
-        *u = -2 - *u, *p = mirrored(*p, acrossLowU);
-    if (i > n)
-        *u = 2 - *u, *p = mirrored(*p, acrossHighU);
-    if (j < 0)
-        *v = -2 - *v, *p = mirrored(*p, acrossLowV);
-    if (j > n)
-        *v = 2 - *v, *p = mirrored(*p, acrossHighV);
+    if (i < 0) *u = -2 - *u, *p = mirrored(*p, acrossLowU);
+    if (i > n) *u = 2 - *u, *p = mirrored(*p, acrossHighU);
+    if (j < 0) *v = -2 - *v, *p = mirrored(*p, acrossLowV);
+    if (j > n) *v = 2 - *v, *p = mirrored(*p, acrossHighV);
 }
 
 // One Gauss-Seidel sweep: every free point moves part of the way to the
@@ -104,7 +90,7 @@ void beyond(const BlobFaceGrid& grid, const std::vector<Lifted>& point, int i, i
 // six dimensions. The diagonal neighbours count half: half a diagonal is a
 // spoke to a quad's centre.
 void relaxSweep(BlobFaceGrid* grid, std::vector<Lifted>* point) {
-    const double damping = 0.7; // a full step lets neighbouring lines pair up
+    const double damping = 0.7;  // a full step lets neighbouring lines pair up
     static const int di[8] = {1, -1, 0, 0, 1, 1, -1, -1};
     static const int dj[8] = {0, 0, 1, -1, 1, -1, 1, -1};
     static const double share[8] = {1, 1, 1, 1, 0.5, 0.5, 0.5, 0.5};
@@ -112,8 +98,7 @@ void relaxSweep(BlobFaceGrid* grid, std::vector<Lifted>* point) {
     for (int i = 0; i <= n; ++i)
         for (int j = 0; j <= n; ++j) {
             bool corner = (i == 0 || i == n) && (j == 0 || j == n);
-            if (corner || (2 * i == n && 2 * j == n))
-                continue;
+            if (corner || (2 * i == n && 2 * j == n)) continue;
             int k = i * side + j;
             double su = 0, sv = 0, total = 0;
             Lifted p = (*point)[k];
@@ -164,8 +149,7 @@ void relax(BlobFaceGrid* grid, int sweeps) {
     const int side = grid->cells + 1;
     std::vector<Lifted> point(side * side);
     for (int s = 0; s < sweeps; ++s) {
-        for (int k = 0; k < side * side; ++k)
-            point[k] = surfacePoint(grid->u[k], grid->v[k]);
+        for (int k = 0; k < side * side; ++k) point[k] = surfacePoint(grid->u[k], grid->v[k]);
         relaxSweep(grid, &point);
         symmetrize(grid);
     }
@@ -192,7 +176,7 @@ void refine(BlobFaceGrid* grid) {
     grid->v.swap(v);
 }
 
-} // namespace
+}  // namespace
 
 void buildBlobFaceGrid(BlobFaceGrid* out, int cells) {
     // Start coarse with equal angles between grid lines, then refine twice.

@@ -6,9 +6,9 @@
 #include <vector>
 
 struct BlobFaceGrid {
-    int cells = 0;         // quads along each side; even, so a corner point sits on the axis
-    std::vector<double> u; // (cells + 1)^2 face coordinates, index i * (cells + 1) + j,
-    std::vector<double> v; // i along u = y / x, j along v = z / x, both from -1 to 1
+    int cells = 0;          // quads along each side; even, so a corner point sits on the axis
+    std::vector<double> u;  // (cells + 1)^2 face coordinates, index i * (cells + 1) + j,
+    std::vector<double> v;  // i along u = y / x, j along v = z / x, both from -1 to 1
 };
 
 // Builds the grid of the +X face with the given number of quads per side (a

@@ -18,11 +18,11 @@ namespace {
 constexpr int tableSize = blobTableSize;
 constexpr double step = blobTableStep;
 
-constexpr int halfNodes = tableSize; // nodes -11 .. 11, the outer ring beyond the face
+constexpr int halfNodes = tableSize;  // nodes -11 .. 11, the outer ring beyond the face
 constexpr int nodes = 2 * halfNodes + 1;
 
 struct FieldGrid {
-    double value[nodes][nodes]; // [u node][v node]
+    double value[nodes][nodes];  // [u node][v node]
     double slopeU[nodes][nodes];
     double slopeV[nodes][nodes];
 };
@@ -39,8 +39,7 @@ double nodeValue(const BlobNodes& table, int i, int j) {
 // the interpolant between its end values (no overshoot at the steep walls).
 double limitedSlope(double before, double at, double after) {
     double left = (at - before) / step, right = (after - at) / step;
-    if (left * right <= 0.0)
-        return 0.0;
+    if (left * right <= 0.0) return 0.0;
     return 2.0 * left * right / (left + right);
 }
 
@@ -71,8 +70,7 @@ void buildGrid(const BlobNodes& table) {
         double ring[nodes][nodes];
         for (int i = -halfNodes; i <= halfNodes; ++i)
             for (int j = -halfNodes; j <= halfNodes; ++j) {
-                if (std::abs(i) <= 10 && std::abs(j) <= 10)
-                    continue;
+                if (std::abs(i) <= 10 && std::abs(j) <= 10) continue;
                 double u, v, du, dv;
                 blobFoldDirection(&u, &v, 1.0, i * step, j * step);
                 ring[i + halfNodes][j + halfNodes] = evaluate(&du, &dv, u, v);
@@ -123,7 +121,7 @@ double evaluate(double* ru, double* rv, double u, double v) {
     return r;
 }
 
-} // namespace
+}  // namespace
 
 // Radius along (1, u, v), row u, column v (only v >= u is used).
 // Four entries carry the measured values where the table rounds them: the
@@ -143,9 +141,7 @@ const BlobNodes blobRadiusTable = {{
     {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1.53},
 }};
 
-void buildBlobSketch(const BlobNodes& nodes) {
-    buildGrid(nodes);
-}
+void buildBlobSketch(const BlobNodes& nodes) { buildGrid(nodes); }
 
 double blobSketchRadius(double* ru, double* rv, double u, double v) {
     return evaluate(ru, rv, u, v);

@@ -2,7 +2,7 @@
 // on the +X face that the smooth radius field is made from.
 #pragma once
 
-constexpr int blobTableSize = 11; // u and v from 0 to 1 in steps of 0.1
+constexpr int blobTableSize = 11;  // u and v from 0 to 1 in steps of 0.1
 constexpr double blobTableStep = 0.1;
 
 // Node values: the radius along (1, u, v) at u = 0.1 a, v = 0.1 b, used for

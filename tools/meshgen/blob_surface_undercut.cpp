@@ -48,9 +48,7 @@ constexpr double contourShare = 0.4;
 // Share of the angle to a mirror plane that a point keeps.
 constexpr double mirrorKeep = 0.3;
 
-double dot3(Point3 a, Point3 b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
+double dot3(Point3 a, Point3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 // Smooth minimum of a and b (both positive): the larger the power, the
 // closer to the minimum.
@@ -69,8 +67,7 @@ double tableMask(double* bound, double u, double v, Point3 d, Point3 ahead) {
     *bound = 1;
     for (int mirror = 0; mirror < 4; ++mirror) {
         bool acrossU = mirror & 1, acrossV = mirror & 2;
-        if ((acrossU && std::fabs(u) < 0.7) || (acrossV && std::fabs(v) < 0.7))
-            continue;
+        if ((acrossU && std::fabs(u) < 0.7) || (acrossV && std::fabs(v) < 0.7)) continue;
         Point3 e = d, f = ahead;
         if (acrossU) {
             double s = u > 0 ? 1 : -1;
@@ -95,8 +92,7 @@ double tableMask(double* bound, double u, double v, Point3 d, Point3 ahead) {
                 // grows as the direction turns aside from the path, without
                 // limit where it lies square to it, so the shift stays smooth.
                 double along = dot3(t, f);
-                if (along <= 0)
-                    continue;
+                if (along <= 0) continue;
                 double apart = std::sqrt(std::max(0.0, 1 - dot3(t, e) * dot3(t, e)));
                 *bound = softMin(*bound, aheadShare * apart * apart * apart / (along * along), 8);
             }
@@ -116,12 +112,10 @@ double crestAngle(double u, double v, double su, double sv, double scale) {
     double before = ru * eu + rv * ev;
     for (double t = step; t < reach / scale; t += step) {
         double pu = u + t * eu, pv = v + t * ev;
-        if (std::fabs(pu) > 1.1 || std::fabs(pv) > 1.1)
-            break;
+        if (std::fabs(pu) > 1.1 || std::fabs(pv) > 1.1) break;
         blobRadius(&r, &ru, &rv, pu, pv);
         double rise = ru * eu + rv * ev;
-        if (rise <= 0)
-            return (t - step + step * before / (before - rise)) * scale;
+        if (rise <= 0) return (t - step + step * before / (before - rise)) * scale;
         before = rise;
     }
     return reach;
@@ -140,10 +134,9 @@ Point3 undercutPoint(double u, double v) {
     double su = (c * ru - b * rv) / det, sv = (a * rv - b * ru) / det;
     Point3 g{su * du.x + sv * dv.x, su * du.y + sv * dv.y, su * du.z + sv * dv.z};
     double slope = std::sqrt(dot3(g, g));
-    if (slope == 0)
-        return {r * d.x, r * d.y, r * d.z};
+    if (slope == 0) return {r * d.x, r * d.y, r * d.z};
     Point3 ahead{g.x / slope, g.y / slope, g.z / slope};
-    double scale = slope / std::sqrt(su * su + sv * sv); // radians per face unit uphill
+    double scale = slope / std::sqrt(su * su + sv * sv);  // radians per face unit uphill
 
     double shift = undercutScale * slope * slope * slope;
     double tableBound;
@@ -153,8 +146,7 @@ Point3 undercutPoint(double u, double v) {
     double g2 = ru * ru + rv * rv;
     double bend = (second[0] * rv * rv - 2 * second[1] * ru * rv + second[2] * ru * ru) /
                   (g2 * std::sqrt(g2));
-    if (bend < 0)
-        shift = softMin(shift, contourShare * scale / -bend, 8);
+    if (bend < 0) shift = softMin(shift, contourShare * scale / -bend, 8);
     const double h = 0.70710678118654752;
     const Point3 planes[9] = {{0, 1, 0}, {0, 0, 1},  {0, h, -h}, {0, h, h}, {h, -h, 0},
                               {h, h, 0}, {h, 0, -h}, {h, 0, h},  {1, 0, 0}};
@@ -174,12 +166,12 @@ Point3 undercutPoint(double u, double v) {
 // form, cheap enough to evaluate at every grid point and in every search for
 // a quad's centre.
 constexpr double rasterStep = 1.0 / 256;
-constexpr int rasterHalf = 259; // three samples beyond the face's border
+constexpr int rasterHalf = 259;  // three samples beyond the face's border
 constexpr int rasterSide = 2 * rasterHalf + 1;
 
 struct ShiftRaster {
     bool ready = false;
-    std::vector<double> du, dv; // index (i + rasterHalf) * rasterSide + j + rasterHalf
+    std::vector<double> du, dv;  // index (i + rasterHalf) * rasterSide + j + rasterHalf
 };
 
 ShiftRaster raster;
@@ -222,8 +214,7 @@ void buildRaster() {
             double su, sv;
             shiftedCoordinates(&su, &sv, i * rasterStep, j * rasterStep);
             double ou = i == 0 ? 0 : su - i * rasterStep, ov = sv - j * rasterStep;
-            if (i == j)
-                ou = ov = (ou + ov) / 2;
+            if (i == j) ou = ov = (ou + ov) / 2;
             for (int k = 0; k < 8; ++k) {
                 int a = k & 1 ? -i : i, b = k & 2 ? -j : j;
                 double pu = k & 1 ? -ou : ou, pv = k & 2 ? -ov : ov;
@@ -245,11 +236,10 @@ void sampleRaster(double out[3], const std::vector<double>& table, double u, dou
     std::copy(s, s + 3, out);
 }
 
-} // namespace
+}  // namespace
 
 void blobFacePoint(Point3* p, Point3* pu, Point3* pv, double u, double v) {
-    if (!raster.ready)
-        buildRaster();
+    if (!raster.ready) buildRaster();
     double r, ru, rv;
     blobRadius(&r, &ru, &rv, u, v);
     double ou[3], ov[3];

@@ -29,10 +29,8 @@ void buildGpuMesh(TriangleMesh* out, const QuadSurface& surface) {
         std::vector<uint32_t> gridOrder;
         orderQuadsInBands(&gridOrder, grid, gpuBandWidth);
         std::vector<uint32_t> first(surface.gridQuads.size() + 1, 0);
-        for (uint32_t g : surface.gridQuadOf)
-            ++first[g + 1];
-        for (size_t g = 0; g < surface.gridQuads.size(); ++g)
-            first[g + 1] += first[g];
+        for (uint32_t g : surface.gridQuadOf) ++first[g + 1];
+        for (size_t g = 0; g < surface.gridQuads.size(); ++g) first[g + 1] += first[g];
         // The pieces of each band row's worth of grid quads go in the order
         // that finds most of their corners in a vertex cache of 32 entries,
         // the oldest entries, soonest to be dropped, counting a little more.
@@ -49,11 +47,9 @@ void buildGpuMesh(TriangleMesh* out, const QuadSurface& surface) {
                     double score = 0;
                     for (uint32_t c : surface.quads[pieces[i]]) {
                         auto at = std::find(cache.begin(), cache.end(), c);
-                        if (at != cache.end())
-                            score += 1 + double(cache.end() - at) / 64;
+                        if (at != cache.end()) score += 1 + double(cache.end() - at) / 64;
                     }
-                    if (score > bestScore)
-                        best = i, bestScore = score;
+                    if (score > bestScore) best = i, bestScore = score;
                 }
                 uint32_t q = pieces[best];
                 pieces.erase(pieces.begin() + long(best));
@@ -61,8 +57,7 @@ void buildGpuMesh(TriangleMesh* out, const QuadSurface& surface) {
                 for (uint32_t c : surface.quads[q])
                     if (std::find(cache.begin(), cache.end(), c) == cache.end()) {
                         cache.push_back(c);
-                        if (cache.size() > 32)
-                            cache.erase(cache.begin());
+                        if (cache.size() > 32) cache.erase(cache.begin());
                     }
             }
         }

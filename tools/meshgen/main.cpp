@@ -57,8 +57,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "qorv-meshgen: cannot write %s\n", path.c_str());
             return 1;
         }
-        std::printf("  %-8s %u vertices, %u indices (%zu stored)\n", m.name, meshVertexCount(*m.mesh),
-                    m.mesh->drawnIndexCount, m.mesh->indices.size());
+        std::printf("  %-8s %u vertices, %u indices (%zu stored)\n", m.name,
+                    meshVertexCount(*m.mesh), m.mesh->drawnIndexCount, m.mesh->indices.size());
     }
     std::string header = dir + "/mesh_counts.h";
     if (!writeMeshCounts(header.c_str(), meshes, 3)) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 struct ProfileCurve {
-    std::vector<double> xs;      // increasing
+    std::vector<double> xs;  // increasing
     std::vector<double> ys;
     std::vector<double> slopes;  // dy/dx at each point
 };

@@ -22,11 +22,13 @@ void buildAdjacency(Adjacency* out, const QuadSurface& s) {
     out->edges.reserve(s.quads.size() * 4);
     for (size_t q = 0; q < s.quads.size(); ++q)
         for (int k = 0; k < 4; ++k)
-            out->edges[edgeKey(s.quads[q][k], s.quads[q][(k + 1) % 4])] = (uint64_t(q) << 2) | uint64_t(k);
+            out->edges[edgeKey(s.quads[q][k], s.quads[q][(k + 1) % 4])] =
+                (uint64_t(q) << 2) | uint64_t(k);
 }
 
 // The quad across edge k of quad q, and the index of that edge in it.
-bool across(const Adjacency& adj, const QuadSurface& s, uint32_t q, int k, uint32_t* next, int* nextEdge) {
+bool across(const Adjacency& adj, const QuadSurface& s, uint32_t q, int k, uint32_t* next,
+            int* nextEdge) {
     auto it = adj.edges.find(edgeKey(s.quads[q][(k + 1) % 4], s.quads[q][k]));
     if (it == adj.edges.end()) return false;
     *next = uint32_t(it->second >> 2);

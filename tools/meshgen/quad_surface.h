@@ -13,7 +13,7 @@ struct Point3 {
 struct QuadSurface {
     std::vector<Point3> points;                  // the quads' corner points
     std::vector<std::array<uint32_t, 4>> quads;  // corners counter-clockwise seen from outside
-    std::vector<Point3> centres;  // one per quad: the surface point at its centre
+    std::vector<Point3> centres;                 // one per quad: the surface point at its centre
     // Where quads of a regular grid were cut into pieces: the grid's quads,
     // and for every quad the grid quad it lies in (a grid quad's pieces
     // follow each other). Empty where the quads are the grid's own. The grid

@@ -14,8 +14,8 @@
 
 namespace {
 
-const int ringSteps = 512; // quads around the ring: 0.703125 degrees each
-const int tubeSteps = 96;  // quads around the tube: 3.75 degrees each
+const int ringSteps = 512;  // quads around the ring: 0.703125 degrees each
+const int tubeSteps = 96;   // quads around the tube: 3.75 degrees each
 const double pi = 3.14159265358979323846;
 const double degree = pi / 180.0;
 
@@ -30,7 +30,7 @@ const double degree = pi / 180.0;
 const double lobeLineRadius = 10.449;
 const double tubeHalfWidth = 0.4325;
 const double tubeHalfHeight = 0.4514;
-const double crestDistance = 0.7540; // crest from the lobes' centre line
+const double crestDistance = 0.7540;  // crest from the lobes' centre line
 
 const int stationCount = 16;
 const double firstStation = 16.875;  // degrees around the ring
@@ -99,7 +99,8 @@ double tubeDistance(double theta, double phi) {
 Point3 ringPoint(double theta, double phi) {
     double d = tubeDistance(theta, phi);
     double rho = lobeLineRadius + d * std::cos(phi * degree);
-    return {rho * std::cos(theta * degree), d * std::sin(phi * degree), rho * std::sin(theta * degree)};
+    return {rho * std::cos(theta * degree), d * std::sin(phi * degree),
+            rho * std::sin(theta * degree)};
 }
 
 }  // namespace
@@ -115,7 +116,8 @@ void buildRingSurface(QuadSurface* out) {
     out->centres.clear();
     out->points.reserve(ringSteps * tubeSteps);
     for (int i = 0; i < ringSteps; ++i)
-        for (int j = 0; j < tubeSteps; ++j) out->points.push_back(ringPoint(i * ringStep, j * tubeStep));
+        for (int j = 0; j < tubeSteps; ++j)
+            out->points.push_back(ringPoint(i * ringStep, j * tubeStep));
 
     // Up the tube first, then along the ring: counter-clockwise from outside.
     for (int i = 0; i < ringSteps; ++i) {

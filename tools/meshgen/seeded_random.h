@@ -18,7 +18,9 @@ inline uint64_t randomBits(SeededRandom* r) {
 }
 
 // Uniform in [0, 1).
-inline double randomUnit(SeededRandom* r) { return double(randomBits(r) >> 11) * (1.0 / 9007199254740992.0); }
+inline double randomUnit(SeededRandom* r) {
+    return double(randomBits(r) >> 11) * (1.0 / 9007199254740992.0);
+}
 
 // Uniform in [0, n).
 inline int randomBelow(SeededRandom* r, int n) { return int(randomUnit(r) * n); }

@@ -14,7 +14,8 @@ void storeNormal(float* out, double x, double y, double z) {
     double n[3] = {x, y, z};
     for (int k = 0; k < 3; ++k) out[k] = float(n[k]);
     for (int k = 0; k < 3; ++k) {
-        if (std::fabs(n[(k + 1) % 3]) < axisTolerance && std::fabs(n[(k + 2) % 3]) < axisTolerance) {
+        if (std::fabs(n[(k + 1) % 3]) < axisTolerance &&
+            std::fabs(n[(k + 2) % 3]) < axisTolerance) {
             out[k] = n[k] < 0 ? -axisNormal : axisNormal;
             return;
         }
