@@ -111,10 +111,10 @@ int main(int, char**) {
     // The window: borderless, covering the display, raised and focused,
     // cursor hidden. A pixel format that cannot be had fails its creation.
     sdlRequestPixelFormat();
-    mainWindow =
-        SDL_CreateWindow("qorv", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 800, 600,
-                         SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP |
-                             SDL_WINDOW_ALLOW_HIGHDPI);
+    mainWindow = SDL_CreateWindow(kShowName, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                  kCreatedWidth, kCreatedHeight,
+                                  SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS |
+                                      SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI);
     if (!mainWindow) refuseStart("the window could not be made", SDL_GetError());
     SDL_ShowCursor(SDL_DISABLE);
     SDL_RaiseWindow(mainWindow);

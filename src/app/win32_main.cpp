@@ -56,11 +56,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 namespace {
 
-const char kName[] = "qorv";
-
 HWND createShowClassWindow(HINSTANCE instance, int x, int y, int width, int height) {
-    return CreateWindowExA(WS_EX_APPWINDOW, kName, kName, WS_POPUP, x, y, width, height, nullptr,
-                           nullptr, instance, nullptr);
+    return CreateWindowExA(WS_EX_APPWINDOW, kShowName, kShowName, WS_POPUP, x, y, width, height,
+                           nullptr, nullptr, instance, nullptr);
 }
 
 }  // namespace
@@ -77,7 +75,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     windowClass.hIconSm = windowClass.hIcon;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = kName;
+    windowClass.lpszClassName = kShowName;
     RegisterClassExA(&windowClass);
 
     probeWindow = createShowClassWindow(instance, 0, 0, 10, 10);
@@ -86,7 +84,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!wglProbeStage(probeWindow)) endProcess(1);
 
     // CS_OWNDC keeps this device context valid for the whole run.
-    mainWindow = createShowClassWindow(instance, 50, 50, 800, 600);
+    mainWindow = createShowClassWindow(instance, 50, 50, kCreatedWidth, kCreatedHeight);
     mainDc = GetDC(mainWindow);
     ShowWindow(mainWindow, SW_SHOW);
     ShowWindow(mainWindow, SW_SHOWMAXIMIZED);
