@@ -1,8 +1,10 @@
 // Music output on Windows: waveOut through the wave mapper, triple-buffered
 // and refilled by a thread of our own that the driver wakes when a buffer is
 // done.
-#include <mmsystem.h>
 #include <windows.h>
+// NOTE: mmsystem.h needs the types windows.h declares, so it stays after it,
+// in a block of its own that include sorting leaves alone.
+#include <mmsystem.h>
 
 #include <atomic>
 #include <cstring>
