@@ -1,9 +1,21 @@
 # Release archives made with CPack: `cmake --build --preset win32 --target
 # package` gives qorv-VERSION-win32.zip (qorv.exe and README.txt), the linux
-# preset qorv-VERSION-linux-x86_64.tar.gz (qorv, qorv-capture and README.txt).
+# preset qorv-VERSION-linux-x86_64.tar.gz (qorv, qorv-capture and README.txt),
+# the web preset qorv-VERSION-web.zip (the site: index.html, qorv.js, qorv.wasm).
 # Each holds one folder of the archive's own name.
 
-if(WIN32)
+if(EMSCRIPTEN)
+  # The site folder as it is served: the page, the script and the wasm.
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME qorv-${PROJECT_VERSION}-web)
+  install(FILES ${QORV_SITE_DIR}/index.html ${QORV_SITE_DIR}/qorv.js ${QORV_SITE_DIR}/qorv.wasm
+          DESTINATION .)
+  set(CPACK_PACKAGE_NAME qorv)
+  set(CPACK_PACKAGE_VENDOR qorv)
+  set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+  include(CPack)
+  return()
+elseif(WIN32)
   set(QORV_RELEASE_TEXT README-win32.txt)
   # Windows' own editors want CRLF line ends.
   set(QORV_RELEASE_NEWLINES CRLF)

@@ -5,7 +5,7 @@
 # lists when it starts, each a test of its own named NAME.Suite.Case; nothing
 # in a build without tests.
 function(qorv_test name label)
-  if(NOT QORV_TESTS)
+  if(NOT QORV_TESTS OR EMSCRIPTEN)
     return()
   endif()
   cmake_parse_arguments(ARG "" "WORKING_DIRECTORY" "SOURCES;LIBS;FIXTURES;ENVIRONMENT" ${ARGN})
@@ -58,7 +58,8 @@ function(qorv_wine_enabled name)
   endif()
 endfunction()
 
-if(NOT QORV_TESTS)
+# The browser build's tests drive a browser; they need no GoogleTest.
+if(NOT QORV_TESTS OR EMSCRIPTEN)
   return()
 endif()
 include(GoogleTest)

@@ -63,10 +63,12 @@ bool buildProgram(uint32_t* program, const char* const* vertexSource,
     return true;
 }
 
-bool buildShaderPrograms() {
-    return buildProgram(&orenNayarProgram, &shaderSourceTable[0], &shaderSourceTable[1]) &&
-           buildProgram(&viewAngleProgram, &shaderSourceTable[2], &shaderSourceTable[3]) &&
-           buildProgram(&flatProgram, &shaderSourceTable[4], &shaderSourceTable[5]);
+bool buildShaderPrograms() { return buildShaderProgramsFrom(shaderSourceTable); }
+
+bool buildShaderProgramsFrom(const char* const* table) {
+    return buildProgram(&orenNayarProgram, &table[0], &table[1]) &&
+           buildProgram(&viewAngleProgram, &table[2], &table[3]) &&
+           buildProgram(&flatProgram, &table[4], &table[5]);
 }
 
 void setStartupUniforms() {

@@ -18,6 +18,10 @@ bool buildProgram(uint32_t* program, const char* const* vertexSource,
 // false as soon as one fails, leaving the rest unbuilt.
 bool buildShaderPrograms();
 
+// The same from another table of six sources in shaderSourceTable's order
+// (the GLSL ES versions, for WebGL 2).
+bool buildShaderProgramsFrom(const char* const* table);
+
 // Uploads the start-up value of all eight uniforms to each program in turn;
 // leaves flatProgram current.
 void setStartupUniforms();

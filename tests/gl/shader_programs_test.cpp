@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 
+#include "render/shader_es.h"
 #include "render/shader_programs.h"
 #include "render/shader_sources.h"
 #include "render/startup_matrices.h"
@@ -79,6 +80,36 @@ TEST(ShaderPrograms, AFailedCompileOrLinkStopsTheBuild) {
         EXPECT_EQ(attached, c.attached);
         EXPECT_EQ(linked, GL_FALSE);
         EXPECT_EQ(current, 0);
+    }
+}
+
+// The GLSL ES 3.00 versions (the browser build's) keep every line but the
+// version, and build and link on a real driver: Mesa takes ES 3.00 shaders in
+// a desktop context. A text without the desktop version line is refused.
+TEST(ShaderPrograms, EsVersionsOfTheSourcesBuild) {
+    std::string es[6];
+    const char* table[6];
+    for (int i = 0; i < 6; ++i) {
+        ASSERT_TRUE(shaderSourceToEs300(&es[i], shaderSourceTable[i]));
+        const std::string desktop = shaderSourceTable[i];
+        const std::string body = desktop.substr(desktop.find('\n') + 1);
+        EXPECT_EQ(es[i], "#version 300 es\nprecision highp float;\n" + body);
+        table[i] = es[i].c_str();
+    }
+    std::string refused = "x";
+    EXPECT_FALSE(shaderSourceToEs300(&refused, "#version 410\nvoid main() {}\n"));
+    EXPECT_FALSE(shaderSourceToEs300(&refused, "void main() {}\n"));
+    EXPECT_TRUE(refused.empty());
+
+    requireHeadlessContext();
+    windowRect = {0, 0, kTestWidth, kTestHeight};
+    setStartupMatrices();
+    ASSERT_TRUE(buildShaderProgramsFrom(table));
+    for (uint32_t program : {orenNayarProgram, viewAngleProgram, flatProgram}) {
+        GLint linked = GL_FALSE;
+        glGetProgramiv(program, GL_LINK_STATUS, &linked);
+        EXPECT_EQ(linked, GL_TRUE);
+        EXPECT_EQ(glGetAttribLocation(program, "in_position"), 0);
     }
 }
 

@@ -1,0 +1,7 @@
+// The music in a browser, which gives this build no threads: the stream is
+// decoded on the show's own thread, a slice at a time.
+#pragma once
+
+// Tops up what is queued for playing to about half a second; the shell calls
+// it once a frame. Does nothing before BASS_ChannelPlay or after BASS_Free.
+void musicPump();
