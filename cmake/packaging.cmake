@@ -8,8 +8,10 @@ if(EMSCRIPTEN)
   # The site folder as it is served: the page, the script and the wasm.
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME qorv-${PROJECT_VERSION}-web)
+  configure_file(${PROJECT_SOURCE_DIR}/docs/release/README-web.txt.in
+                 ${CMAKE_BINARY_DIR}/release/README.txt @ONLY)
   install(FILES ${QORV_SITE_DIR}/index.html ${QORV_SITE_DIR}/qorv.js ${QORV_SITE_DIR}/qorv.wasm
-          DESTINATION .)
+                ${CMAKE_BINARY_DIR}/release/README.txt DESTINATION .)
   set(CPACK_PACKAGE_NAME qorv)
   set(CPACK_PACKAGE_VENDOR qorv)
   set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)

@@ -2,24 +2,30 @@
 # The release archive as a user gets it: CPack makes it from the build tree
 # under its release name, it holds exactly the programs and the text in one
 # folder, and the unpacked show starts and ends with 0 on Escape (Linux under
-# Xvfb; Windows under Wine, with the keys test). On Linux the unpacked
+# Xvfb; Windows under Wine, with the keys test; the web site served to
+# headless Chromium, with the click). On Linux the unpacked
 # qorv-capture also renders a frame, so its run-time libraries are found. The
 # Windows program is a 32-bit GUI executable that imports only the system's
 # DLLs; with "nostart" (a machine that cannot run 32-bit code) the test ends
 # there with exit code 77, which ctest reports as skipped.
 # usage: package_test.sh linux BUILD_DIR VERSION
+#        package_test.sh web BUILD_DIR VERSION CHROMIUM
 #        package_test.sh win32 BUILD_DIR VERSION XSHOT OBJDUMP start|nostart
 # (inside xsession.sh)
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/lib.sh"
 kind="$1" build="$2" version="$3" xshot="${4:-}" objdump="${5:-}" start="${6:-start}"
+chromium="${4:-}"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 if [ "$kind" = win32 ]; then
   name="qorv-$version-win32" archive="qorv-$version-win32.zip"
   expected="$name/README.txt $name/qorv.exe "
+elif [ "$kind" = web ]; then
+  name="qorv-$version-web" archive="qorv-$version-web.zip"
+  expected="$name/README.txt $name/index.html $name/qorv.js $name/qorv.wasm "
 else
   name="qorv-$version-linux-$(uname -m)" archive="$name.tar.gz"
   expected="$name/README.txt $name/qorv $name/qorv-capture "
@@ -34,12 +40,20 @@ listing=$(cd "$work" && cmake -E tar tf "out/$archive" | grep -v '/$' | LC_ALL=C
 mkdir "$work/unpacked"
 (cd "$work/unpacked" && cmake -E tar xf "../out/$archive") || fail "cannot unpack $archive"
 text="$work/unpacked/$name/README.txt"
-for words in "c.ogg" "Escape" "Exit codes" "OpenGL 4.0"; do
+if [ "$kind" = web ]; then
+  wanted_words=("c.ogg" "Escape" "WebGL 2" "http.server")
+else
+  wanted_words=("c.ogg" "Escape" "Exit codes" "OpenGL 4.0")
+fi
+for words in "${wanted_words[@]}"; do
   grep -q "$words" "$text" || fail "README.txt does not mention $words"
 done
 echo "$archive: $(stat -c %s "$work/out/$archive") bytes: $listing"
 
-if [ "$kind" = win32 ]; then
+if [ "$kind" = web ]; then
+  # The unpacked site, served as the README says, starts and ends on Escape.
+  node "$here/../web/web_test.js" show "$work/unpacked/$name" "$chromium" || fail "unpacked site"
+elif [ "$kind" = win32 ]; then
   grep -q $'\r$' "$text" || fail "README.txt of the Windows archive has no CRLF line ends"
   exe="$work/unpacked/$name/qorv.exe"
   headers=$("$objdump" -p "$exe") || fail "$objdump cannot read qorv.exe"
