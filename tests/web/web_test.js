@@ -7,7 +7,8 @@
 //     difference at most 1 and 99th percentile at most 8
 //   web_test.js show SITE CHROMIUM
 //     a normal start with the click: frames advance, Escape ends the loop
-//     and shows the end screen, and nothing of ours goes wrong on the way
+//     and shows the end screen, and nothing of ours goes wrong on the way;
+//     a browser without WebGL 2 gets a sentence saying so
 //   web_test.js music SITE CHROMIUM
 //     a missing and a broken c.ogg each leave the frames advancing, and a
 //     good one (a tone made with sox) plays without a word of error
@@ -48,13 +49,13 @@ function serve(extra) {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-async function launch() {
+async function launch(extraArgs = []) {
   return chromium.launch({
     executablePath: chromiumPath,
     headless: true,
     args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
            '--disable-background-networking', '--disable-component-update', '--no-first-run',
-           '--autoplay-policy=user-gesture-required'],
+           '--autoplay-policy=user-gesture-required', ...extraArgs],
   });
 }
 
@@ -150,6 +151,16 @@ async function showTest(base) {
     console.log(`started with a click, ${stopped} frames, ended by Escape`);
   } finally {
     await browser.close();
+  }
+  const without = await launch(['--disable-webgl2']);
+  try {
+    const page = await without.newPage();
+    await page.goto(`${base}/index.html`);
+    await page.waitForFunction(() => /WebGL 2/.test(document.getElementById('screen').textContent),
+                               null, { timeout: 60000 });
+    console.log(`without WebGL 2: "${await page.textContent('#screen')}"`);
+  } finally {
+    await without.close();
   }
 }
 
