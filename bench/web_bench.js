@@ -1,0 +1,61 @@
+// The browser build's frame time in headless Chromium (SwiftShader's WebGL 2
+// on this kind of machine): each frame named is drawn 30 times at the size
+// given by the page's bench mode, which prints the median. Real time, not
+// virtual: no --virtual-time-budget.
+//
+//   node bench/web_bench.js [SITE] [SIZE] [FRAME...]
+//   defaults: build/web/site 1280x720 1 5000
+// Needs playwright-core from tests/web (scripts/setup installs it).
+'use strict';
+const fs = require('fs');
+const http = require('http');
+const path = require('path');
+const { chromium } = require(path.join(__dirname, '../tests/web/node_modules/playwright-core'));
+
+const [site = path.join(__dirname, '../build/web/site'), size = '1280x720', ...named] =
+    process.argv.slice(2);
+const frames = named.length ? named : ['1', '5000'];
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+
+const server = http.createServer((request, response) => {
+  const file = path.join(site, path.basename(new URL(request.url, 'http://x').pathname) || 'index.html');
+  fs.readFile(file, (error, data) => {
+    if (error) {
+      response.writeHead(404);
+      response.end();
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+    response.end(data);
+  });
+});
+
+server.listen(0, '127.0.0.1', async () => {
+  const browser = await chromium.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+           '--disable-background-networking', '--disable-component-update', '--no-first-run'],
+  });
+  try {
+    const page = await browser.newPage();
+    const renderer = await page.evaluate(() => {
+      const gl = document.createElement('canvas').getContext('webgl2');
+      const info = gl && gl.getExtension('WEBGL_debug_renderer_info');
+      return gl ? gl.getParameter(info ? info.UNMASKED_RENDERER_WEBGL : gl.RENDERER) : 'no WebGL 2';
+    });
+    console.log(`renderer: ${renderer}`);
+    for (const n of frames) {
+      const line = new Promise((resolve) => {
+        page.on('console', (message) => {
+          if (message.text().startsWith('qorv-bench:')) resolve(message.text());
+        });
+      });
+      await page.goto(`http://127.0.0.1:${server.address().port}/index.html?bench=${n}&size=${size}`);
+      console.log(await line);
+    }
+  } finally {
+    await browser.close();
+    server.close();
+  }
+});
