@@ -8,6 +8,9 @@
 //   ?frame=N&size=WxH     frame N drawn once at W x H, no start screen; its
 //                         pixels go to the page (Module.qorvPixels) for tests
 //   ?bench=N[&size=WxH]   frame N drawn 30 times, the median time printed
+//   ?from=N               the show after the click, counted from frame N (the
+//                         music still starts at its beginning): for trying
+//                         the end without watching the whole show
 #include <emscripten.h>
 #include <emscripten/html5.h>
 #include <emscripten/wget.h>
@@ -48,6 +51,8 @@ constexpr char kCanvas[] = "#canvas";
 EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
 bool running = false;
 bool ended = false;
+// The first frame after the click; 1 but with ?from=N.
+int firstFrame = 1;
 // renderFrame ends the show from inside the frame; endProcess jumps back to
 // the frame callback, which then stops the loop.
 bool inFrame = false;
@@ -204,6 +209,7 @@ EM_BOOL onStart(int, const EmscriptenMouseEvent*, void*) {
     strategy.filteringMode = EMSCRIPTEN_FULLSCREEN_FILTERING_DEFAULT;
     emscripten_request_fullscreen_strategy(kCanvas, EM_FALSE, &strategy);
     running = true;
+    frameCounter = firstFrame - 1.0;
     emscripten_request_animation_frame_loop(onFrame, nullptr);
     return EM_TRUE;
 }
@@ -316,6 +322,14 @@ int main() {
         return 0;
     }
 
+    const std::string from = queryValue("from");
+    if (!from.empty()) {
+        firstFrame = std::atoi(from.c_str());
+        if (firstFrame < 1 || firstFrame > int(kLastPresentedFrame)) {
+            showScreen("qorv: the frame must be within 1..8000");
+            return 1;
+        }
+    }
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onKey);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onResize);
     showScreen("Loading the music...");

@@ -8,7 +8,9 @@
 //   web_test.js show SITE CHROMIUM
 //     a normal start with the click: frames advance, Escape ends the loop
 //     and shows the end screen, and nothing of ours goes wrong on the way;
-//     a browser without WebGL 2 gets a sentence saying so
+//     the show started at frame 7990 ends by itself after frame 8000, which
+//     is the last one counted; a browser without WebGL 2 gets a sentence
+//     saying so
 //   web_test.js music SITE CHROMIUM
 //     a missing and a broken c.ogg each leave the frames advancing, and a
 //     good one (a tone made with sox) plays without a word of error
@@ -122,10 +124,10 @@ async function framesTest(base) {
 }
 
 // Opens the page, clicks the start screen, and checks that frames advance.
-async function startShow(browser, base) {
+async function startShow(browser, base, query = '') {
   const page = await browser.newPage({ viewport: { width: 320, height: 180 } });
   const errors = watchErrors(page);
-  await page.goto(`${base}/index.html`);
+  await page.goto(`${base}/index.html${query}`);
   await page.waitForFunction(() => document.getElementById('screen').textContent.startsWith('Click'),
                              null, { timeout: 60000 });
   await page.click('#screen');
@@ -149,6 +151,15 @@ async function showTest(base) {
     if (!screen || !/end/i.test(screen)) fail(`no end screen after Escape: ${screen}`);
     if (errors.length) fail(errors.join('; '));
     console.log(`started with a click, ${stopped} frames, ended by Escape`);
+
+    const end = await startShow(browser, base, '?from=7990');
+    await end.page.waitForFunction(() => Module.qorvEnded !== undefined, null, { timeout: 60000 });
+    const last = await end.page.evaluate(() => [Module.qorvEnded, Module.qorvFrame]);
+    if (last[0] !== 0 || last[1] !== 8000) fail(`the end gave code ${last[0]} after frame ${last[1]}`);
+    const endScreen = await end.page.evaluate(() => !document.getElementById('screen').hidden);
+    if (!endScreen) fail('no end screen after frame 8000');
+    if (end.errors.length) fail(end.errors.join('; '));
+    console.log('started at frame 7990, ended after frame 8000 with the end screen');
   } finally {
     await browser.close();
   }
