@@ -7,30 +7,14 @@
 //   defaults: build/web/site 1280x720 1 5000
 // Needs playwright-core from tests/web (scripts/setup installs it).
 'use strict';
-const fs = require('fs');
-const http = require('http');
 const path = require('path');
 const { chromium } = require(path.join(__dirname, '../tests/web/node_modules/playwright-core'));
+const { serveSite, baseUrl } = require(path.join(__dirname, '../tests/web/serve_site'));
 
 const [site = path.join(__dirname, '../build/web/site'), size = '1280x720', ...named] =
     process.argv.slice(2);
 const frames = named.length ? named : ['1', '5000'];
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
-
-const server = http.createServer((request, response) => {
-  const file = path.join(site, path.basename(new URL(request.url, 'http://x').pathname) || 'index.html');
-  fs.readFile(file, (error, data) => {
-    if (error) {
-      response.writeHead(404);
-      response.end();
-      return;
-    }
-    response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
-    response.end(data);
-  });
-});
-
-server.listen(0, '127.0.0.1', async () => {
+serveSite(site).then(async (server) => {
   const browser = await chromium.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
@@ -51,7 +35,7 @@ server.listen(0, '127.0.0.1', async () => {
           if (message.text().startsWith('qorv-bench:')) resolve(message.text());
         });
       });
-      await page.goto(`http://127.0.0.1:${server.address().port}/index.html?bench=${n}&size=${size}`);
+      await page.goto(`${baseUrl(server)}/index.html?bench=${n}&size=${size}`);
       console.log(await line);
     }
   } finally {

@@ -16,39 +16,17 @@
 //     good one (a tone made with sox) plays without a word of error
 'use strict';
 const fs = require('fs');
-const http = require('http');
 const os = require('os');
 const path = require('path');
 const { execFileSync } = require('child_process');
 const { chromium } = require('playwright-core');
+const { serveSite, baseUrl } = require('./serve_site');
 
 const [mode, site, chromiumPath, capture, ffmpeg] = process.argv.slice(2);
 
 function fail(message) {
   console.error(`FAIL: ${message}`);
   process.exit(1);
-}
-
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.ogg': 'audio/ogg' };
-
-// A static server over the site folder, with extra files (a c.ogg) on top.
-function serve(extra) {
-  const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname).replace(/^\/+/, '') ||
-                 'index.html';
-    const file = extra[name] || path.join(site, path.basename(name));
-    fs.readFile(file, (error, data) => {
-      if (error) {
-        response.writeHead(404);
-        response.end();
-        return;
-      }
-      response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
-      response.end(data);
-    });
-  });
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
 async function launch(extraArgs = []) {
@@ -185,8 +163,8 @@ async function musicTest() {
   try {
     for (const [what, extra] of [['missing', {}], ['broken', { 'c.ogg': broken }],
                                  ['good', { 'c.ogg': good }]]) {
-      const server = await serve(extra);
-      const base = `http://127.0.0.1:${server.address().port}`;
+      const server = await serveSite(site, extra);
+      const base = baseUrl(server);
       const { page, errors } = await startShow(browser, base);
       if (errors.length) fail(`${what} c.ogg: ${errors.join('; ')}`);
       const music = await page.evaluate(() => Module.qorvMusic);
@@ -203,8 +181,8 @@ async function musicTest() {
 
 (async () => {
   if (mode === 'music') return musicTest();
-  const server = await serve({});
-  const base = `http://127.0.0.1:${server.address().port}`;
+  const server = await serveSite(site);
+  const base = baseUrl(server);
   try {
     if (mode === 'frames') await framesTest(base);
     else if (mode === 'show') await showTest(base);
