@@ -5,8 +5,9 @@
 #    preloaded, notes the return of BASS_ChannelPlay (the show's first
 #    SDL_PollEvent follows it at once), the end of the first audio callback
 #    that handed SDL non-zero samples, and the end of the first buffer swap.
-#  - Windows under Wine (build/win32/src/qorv.exe, ALSA's null device behind
-#    waveOut): Wine's relay log with timestamps (1 ms steps) of the show's
+#  - Windows under Wine (build/win32/src/qorv.exe, or where the kernel runs
+#    no 32-bit code build/win64/src/qorv.exe under wine64; ALSA's null device
+#    behind waveOut): Wine's relay log with timestamps (1 ms steps) of the show's
 #    first PeekMessageA (right after BASS_ChannelPlay), its first waveOutWrite
 #    (the first block handed to the device) and the return of its first
 #    SwapBuffers.
@@ -49,19 +50,24 @@ else
   echo "no Linux build with qorv-start-probe; skipped"
 fi
 
-exe="$root/build/win32/src/qorv.exe"
-if [ -e "$exe" ] && command -v wine >/dev/null; then
+if "$root/scripts/runs-32bit-code"; then
+  exe="$root/build/win32/src/qorv.exe" wine=wine
+else
+  exe="$root/build/win64/src/qorv.exe" wine=/usr/lib/wine/wine64
+  export WINEARCH=win64 WINELOADER=$wine
+fi
+if [ -e "$exe" ] && command -v "$wine" >/dev/null; then
   export WINEPREFIX="$work/wineprefix" WINEDLLOVERRIDES="mscoree=d;mshtml=d"
   export ALSA_CONFIG_PATH="$root/tests/unit/alsa_null.conf"
-  WINEDEBUG=-all wineboot -i >/dev/null 2>&1
+  WINEDEBUG=-all "$wine" wineboot -i >/dev/null 2>&1
   wineserver -w
   # Only these calls go to the relay log.
-  WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /f \
+  WINEDEBUG=-all "$wine" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /f \
     /d 'user32.PeekMessageA;winmm.waveOutWrite;gdi32.SwapBuffers' >/dev/null 2>&1
   wineserver -w
   : >"$work/wine"
   for run in $(seq "$runs"); do
-    (cd "$work" && exec env WINEDEBUG=+timestamp,+relay timeout 120 wine "$exe" 2>"$work/relay") &
+    (cd "$work" && exec env WINEDEBUG=+timestamp,+relay timeout 120 "$wine" "$exe" 2>"$work/relay") &
     pid=$!
     wait_for_window qorv 60 >/dev/null && sleep 2 && xdotool key Escape
     wait "$pid"

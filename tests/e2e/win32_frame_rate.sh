@@ -2,7 +2,8 @@
 # Measures frames per second of qorv.exe under Wine on Xvfb, and of the Linux
 # build in the same run when its path is given. A measurement, not a test.
 # Usage: win32_frame_rate.sh QORV_EXE [LINUX_QORV] [SECONDS] [WIDTHxHEIGHT]
-# Needs WINEPREFIX (for example build/win32/wineprefix). Mesa's HUD writes the
+# Needs WINEPREFIX (for example build/win32/wineprefix), and WINE, the loader
+# (default wine; /usr/lib/wine/wine64 for the win64 build). Mesa's HUD writes the
 # frame rate every second into a file; the mean of those samples is printed.
 set -u
 qorv_exe=$(realpath "$1")
@@ -29,6 +30,6 @@ measure() {
         '{ sum += $1; n++ } END { if (n) printf "%s at %s: %.2f frames/s, mean of %d samples\n", name, size, sum / n, n; else print name ": no frames" }'
 }
 
-measure wine wine "$qorv_exe"
+measure wine "${WINE:-wine}" "$qorv_exe"
 wineserver -k 2>/dev/null
 [ -n "$linux_qorv" ] && measure linux "$linux_qorv"
