@@ -184,6 +184,20 @@ EM_BOOL onKey(int, const EmscriptenKeyboardEvent* event, void*) {
     return EM_TRUE;
 }
 
+// NOTE: in full screen the browser keeps Escape for itself: it leaves full
+// screen and the page never sees the key. Leaving full screen while the show
+// runs is therefore taken as the Escape it was.
+bool wasFullscreen = false;
+
+EM_BOOL onFullscreenChange(int, const EmscriptenFullscreenChangeEvent* event, void*) {
+    if (event->isFullscreen) {
+        wasFullscreen = true;
+    } else if (wasFullscreen && running) {
+        finishShow(0);
+    }
+    return EM_FALSE;
+}
+
 EM_BOOL onResize(int, const EmscriptenUiEvent*, void*) {
     if (!running) return EM_FALSE;
     int width = 0, height = 0;
@@ -332,6 +346,8 @@ int main() {
     }
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onKey);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onResize);
+    emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
+                                             onFullscreenChange);
     showScreen("Loading the music...");
     emscripten_async_wget_data("c.ogg", nullptr, onMusicFetched, onMusicMissing);
     return 0;

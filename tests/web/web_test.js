@@ -1,5 +1,6 @@
-// The browser build in headless Chromium (SwiftShader's WebGL 2), served from
-// its site folder on a loopback port of this process's own.
+// The browser build in headless Chromium (SwiftShader's WebGL 2), driven over
+// the DevTools protocol (chromium.js) and served from its site folder on a
+// loopback port of this process's own.
 //
 //   web_test.js frames SITE CHROMIUM QORV_CAPTURE FFMPEG
 //     frames 300, 1000 and 5000 at 320x180 read back in the page, against
@@ -19,7 +20,7 @@ const fs = require('fs');
 const os = require('os');
 const path = require('path');
 const { execFileSync } = require('child_process');
-const { chromium } = require('playwright-core');
+const { launchChromium } = require('./chromium');
 const { serveSite, baseUrl } = require('./serve_site');
 
 const [mode, site, chromiumPath, capture, ffmpeg] = process.argv.slice(2);
@@ -29,27 +30,19 @@ function fail(message) {
   process.exit(1);
 }
 
-async function launch(extraArgs = []) {
-  return chromium.launch({
-    executablePath: chromiumPath,
-    headless: true,
-    args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-           '--disable-background-networking', '--disable-component-update', '--no-first-run',
-           '--autoplay-policy=user-gesture-required', ...extraArgs],
-  });
+// Browsers allow sound only after a user gesture: so does this one.
+function launch(extraArgs = []) {
+  return launchChromium(chromiumPath, ['--autoplay-policy=user-gesture-required', ...extraArgs]);
 }
 
 // Uncaught exceptions and error lines of our own. Chromium's own lines (a
 // 404 of a missing c.ogg, a refused full screen) are not ours.
 function watchErrors(page) {
-  const errors = [];
-  page.on('pageerror', (error) => errors.push(`uncaught: ${error.message}`));
-  page.on('console', (message) => {
-    const text = message.text();
+  page.onConsole((type, text) => {
     if (/^Failed to load resource/.test(text) || /fullscreen/i.test(text)) return;
-    if (message.type() === 'error' || /^qorv: .*(not|fail|must)/.test(text)) errors.push(text);
+    if (type === 'error' || /^qorv: .*(not|fail|must)/.test(text)) page.errors.push(text);
   });
-  return errors;
+  return page.errors;
 }
 
 function readRaw(file) { return new Uint8Array(fs.readFileSync(file)); }
@@ -74,8 +67,8 @@ async function framesTest(base) {
       const page = await browser.newPage();
       const errors = watchErrors(page);
       await page.goto(`${base}/index.html?frame=${n}&size=320x180`);
-      await page.waitForFunction(() => window.Module && Module.qorvPixels, null, { timeout: 120000 });
-      const rgba = await page.evaluate(() => Array.from(Module.qorvPixels.rgba));
+      await page.waitFor('window.Module && Module.qorvPixels', 120000, `frame ${n}`);
+      const rgba = await page.evaluate('Array.from(Module.qorvPixels.rgba)');
       if (errors.length) fail(`frame ${n}: ${errors.join('; ')}`);
       await page.close();
 
@@ -103,15 +96,15 @@ async function framesTest(base) {
 
 // Opens the page, clicks the start screen, and checks that frames advance.
 async function startShow(browser, base, query = '') {
-  const page = await browser.newPage({ viewport: { width: 320, height: 180 } });
+  const page = await browser.newPage({ width: 320, height: 180 });
   const errors = watchErrors(page);
   await page.goto(`${base}/index.html${query}`);
-  await page.waitForFunction(() => document.getElementById('screen').textContent.startsWith('Click'),
-                             null, { timeout: 60000 });
+  await page.waitFor("document.getElementById('screen').textContent.startsWith('Click')", 60000,
+                     'the start screen');
   await page.click('#screen');
-  await page.waitForFunction(() => Module.qorvFrame >= 3, null, { timeout: 60000 });
-  const first = await page.evaluate(() => Module.qorvFrame);
-  await page.waitForFunction((f) => Module.qorvFrame >= f + 3, first, { timeout: 60000 });
+  await page.waitFor('window.Module && Module.qorvFrame >= 3', 60000, 'the first frames');
+  const first = await page.evaluate('Module.qorvFrame');
+  await page.waitFor(`Module.qorvFrame >= ${first + 3}`, 60000, 'frames advancing');
   return { page, errors };
 }
 
@@ -119,22 +112,26 @@ async function showTest(base) {
   const browser = await launch();
   try {
     const { page, errors } = await startShow(browser, base);
-    await page.keyboard.press('Escape');
-    await page.waitForFunction(() => Module.qorvEnded === 0, null, { timeout: 10000 });
-    const stopped = await page.evaluate(() => Module.qorvFrame);
-    await page.waitForTimeout(500);
-    if ((await page.evaluate(() => Module.qorvFrame)) !== stopped) fail('frames went on after Escape');
-    const screen = await page.evaluate(() => !document.getElementById('screen').hidden &&
-                                              document.getElementById('screen').textContent);
+    // In full screen the browser takes Escape to leave it, which the show
+    // takes as Escape; without full screen the page gets the key itself.
+    const fullscreen = await page.evaluate('document.fullscreenElement !== null');
+    await page.press('Escape', 'Escape', 27);
+    await page.waitFor('Module.qorvEnded === 0', 10000, 'the end after Escape');
+    const stopped = await page.evaluate('Module.qorvFrame');
+    await new Promise((resolve) => setTimeout(resolve, 500));
+    if ((await page.evaluate('Module.qorvFrame')) !== stopped) fail('frames went on after Escape');
+    const screen = await page.evaluate(
+        "!document.getElementById('screen').hidden && document.getElementById('screen').textContent");
     if (!screen || !/end/i.test(screen)) fail(`no end screen after Escape: ${screen}`);
     if (errors.length) fail(errors.join('; '));
-    console.log(`started with a click, ${stopped} frames, ended by Escape`);
+    console.log(`started with a click${fullscreen ? ' in full screen' : ''}, ${stopped} frames,` +
+                ' ended by Escape');
 
     const end = await startShow(browser, base, '?from=7990');
-    await end.page.waitForFunction(() => Module.qorvEnded !== undefined, null, { timeout: 60000 });
-    const last = await end.page.evaluate(() => [Module.qorvEnded, Module.qorvFrame]);
+    await end.page.waitFor('Module.qorvEnded !== undefined', 60000, 'the end after frame 8000');
+    const last = await end.page.evaluate('[Module.qorvEnded, Module.qorvFrame]');
     if (last[0] !== 0 || last[1] !== 8000) fail(`the end gave code ${last[0]} after frame ${last[1]}`);
-    const endScreen = await end.page.evaluate(() => !document.getElementById('screen').hidden);
+    const endScreen = await end.page.evaluate("!document.getElementById('screen').hidden");
     if (!endScreen) fail('no end screen after frame 8000');
     if (end.errors.length) fail(end.errors.join('; '));
     console.log('started at frame 7990, ended after frame 8000 with the end screen');
@@ -145,9 +142,9 @@ async function showTest(base) {
   try {
     const page = await without.newPage();
     await page.goto(`${base}/index.html`);
-    await page.waitForFunction(() => /WebGL 2/.test(document.getElementById('screen').textContent),
-                               null, { timeout: 60000 });
-    console.log(`without WebGL 2: "${await page.textContent('#screen')}"`);
+    await page.waitFor("/WebGL 2/.test(document.getElementById('screen').textContent)", 60000,
+                       'the sentence about WebGL 2');
+    console.log(`without WebGL 2: "${await page.evaluate("document.getElementById('screen').textContent")}"`);
   } finally {
     await without.close();
   }
@@ -167,9 +164,9 @@ async function musicTest() {
       const base = baseUrl(server);
       const { page, errors } = await startShow(browser, base);
       if (errors.length) fail(`${what} c.ogg: ${errors.join('; ')}`);
-      const music = await page.evaluate(() => Module.qorvMusic);
+      const music = await page.evaluate('Module.qorvMusic');
       if (music !== (what === 'good' ? 1 : 0)) fail(`${what} c.ogg: music playing is ${music}`);
-      console.log(`${what} c.ogg: frames advance (${await page.evaluate(() => Module.qorvFrame)})`);
+      console.log(`${what} c.ogg: frames advance (${await page.evaluate('Module.qorvFrame')})`);
       await page.close();
       server.close();
     }
