@@ -84,6 +84,14 @@ std::string queryValue(const char* name) {
     return result;
 }
 
+// A whole frame number of the show, 1..8000, and nothing after it.
+bool parseFrame(int* n, const std::string& text) {
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    *n = int(value);
+    return end != text.c_str() && *end == '\0' && value >= 1 && value <= long(kLastPresentedFrame);
+}
+
 bool parseSize(int* width, int* height, const std::string& text) {
     return std::sscanf(text.c_str(), "%dx%d", width, height) == 2 && *width > 0 && *height > 0 &&
            *width <= 16384 && *height <= 16384;
@@ -299,14 +307,22 @@ void endProcess(int code) {
 int main() {
     const std::string frame = queryValue("frame");
     const std::string bench = queryValue("bench");
+    const std::string from = queryValue("from");
     const std::string size = queryValue("size");
+    // One frame number at most: the frame to draw, to time, or to start at.
+    const std::string& frameText = !frame.empty() ? frame : !bench.empty() ? bench : from;
+    int n = 1;
+    if (!frameText.empty() && !parseFrame(&n, frameText)) {
+        showScreen("qorv: the frame must be within 1..8000");
+        return 1;
+    }
+    const bool oneFrame = !frame.empty() || !bench.empty();
     int width = 0, height = 0;
-    if (!frame.empty() || !bench.empty()) {
-        if (!size.empty() && !parseSize(&width, &height, size)) {
+    if (oneFrame && !size.empty()) {
+        if (!parseSize(&width, &height, size)) {
             showScreen("qorv: size must be WIDTHxHEIGHT");
             return 1;
         }
-        if (size.empty()) fitCanvasToPage(&width, &height);
         emscripten_set_canvas_element_size(kCanvas, width, height);
     } else {
         fitCanvasToPage(&width, &height);
@@ -319,12 +335,7 @@ int main() {
     useDrawingBuffer(width, height);
     if (!startShow()) return 1;
 
-    const int n = std::atoi(!frame.empty() ? frame.c_str() : bench.c_str());
-    if (!frame.empty() || !bench.empty()) {
-        if (n < 1 || n > int(kLastPresentedFrame)) {
-            showScreen("qorv: the frame must be within 1..8000");
-            return 1;
-        }
+    if (oneFrame) {
         showScreen("");
         if (!frame.empty()) {
             drawOneFrame(n);
@@ -336,14 +347,7 @@ int main() {
         return 0;
     }
 
-    const std::string from = queryValue("from");
-    if (!from.empty()) {
-        firstFrame = std::atoi(from.c_str());
-        if (firstFrame < 1 || firstFrame > int(kLastPresentedFrame)) {
-            showScreen("qorv: the frame must be within 1..8000");
-            return 1;
-        }
-    }
+    firstFrame = n;
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onKey);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onResize);
     emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
