@@ -27,7 +27,7 @@
 namespace {
 
 // Radians of shift per cubed radian-slope. Measured on this field: this
-// turns 10.0 % of the triangles towards the origin. The bound on the way to
+// turns 11.0 % of the blob mesh's triangles towards the origin. The bound on the way to
 // the table directions ahead keeps the walls off them; without it two
 // thirds of this reach over none, but as much as this reaches over six
 // beside the central and outer pits.
