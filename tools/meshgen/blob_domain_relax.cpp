@@ -10,8 +10,9 @@
 //     sqrt(d^2 / flatSide^2 + t d / bendScale + turnWeight t^2),
 // so quads keep to flatSide where the surface is flat, and across a bend of
 // curvature k their side shrinks with k d^2 (how far a centre lies off its
-// corners' mean) and with t (how far the normal turns). All springs share
-// one rest length, the median, so the metric lengths even out. Each point
+// corners' mean) and with t (how far the normal turns). All sides share
+// one rest length, the median side's, and diagonals sqrt(2) times it, so
+// the metric lengths even out. Each point
 // moves in the surface's tangent plane, lifted into six dimensions
 // (position, and the normal scaled by liftBend) so that a move that turns
 // the normal counts; a point on a mirror line moves only along it.
@@ -48,7 +49,7 @@ constexpr double damping = 0.7;
 // along the axis, which outweighs the other corners' normals over every
 // triangle around it, so those triangles shade as one flat spot the size of
 // the quads around the boss. Measured: this halves them, to sides of
-// 0.011 to 0.021, and leaves the figures as they were.
+// 0.011 to 0.021, and every figure of the mesh stays within its bounds.
 constexpr double bossWeight = 3;
 constexpr double bossReach = 0.04;
 // No spring counts longer than its length in space over this: the metric

@@ -215,18 +215,25 @@ void startMesh(int n) {
     deadTriangle.assign(T.size(), 0);
 }
 
+// The edges longer than 4/3 of their target (longer) or shorter than 4/5
+// of it, the furthest from their target first.
+std::vector<std::pair<double, uint64_t>> edgesOffTarget(bool longer) {
+    buildAdjacency();
+    std::vector<std::pair<double, uint64_t>> out;
+    for (auto& e : edgeTriangles) {
+        int a = int(e.first >> 32), b = int(e.first & 0xffffffff);
+        double r = edgeLength(a, b) / targetLength(a, b);
+        if (longer ? r > 4.0 / 3.0 : r < 4.0 / 5.0) out.push_back({longer ? -r : r, e.first});
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
 int splitLong() {
     int total = 0;
     for (int round = 0; round < 50; ++round) {
-        buildAdjacency();
-        std::vector<std::pair<double, uint64_t>> candidates;
-        for (auto& e : edgeTriangles) {
-            int a = int(e.first >> 32), b = int(e.first & 0xffffffff);
-            double r = edgeLength(a, b) / targetLength(a, b);
-            if (r > 4.0 / 3.0) candidates.push_back({-r, e.first});
-        }
+        auto candidates = edgesOffTarget(true);
         if (candidates.empty()) break;
-        std::sort(candidates.begin(), candidates.end());
         std::vector<char> touched(T.size(), 0);
         int done = 0;
         for (auto& c : candidates) {
@@ -293,15 +300,8 @@ bool hasPoint(int t, int p) { return T[t][0] == p || T[t][1] == p || T[t][2] == 
 int collapseShort() {
     int total = 0;
     for (int round = 0; round < 50; ++round) {
-        buildAdjacency();
-        std::vector<std::pair<double, uint64_t>> candidates;
-        for (auto& e : edgeTriangles) {
-            int a = int(e.first >> 32), b = int(e.first & 0xffffffff);
-            double r = edgeLength(a, b) / targetLength(a, b);
-            if (r < 4.0 / 5.0) candidates.push_back({r, e.first});
-        }
+        auto candidates = edgesOffTarget(false);
         if (candidates.empty()) break;
-        std::sort(candidates.begin(), candidates.end());
         std::vector<char> touched(V.size(), 0);
         int done = 0;
         for (auto& c : candidates) {
