@@ -19,6 +19,8 @@ constexpr int onMidLine = 1;   // u = 0, the plane y = 0
 constexpr int onDiagonal = 2;  // u = v, the plane y = z
 constexpr int onEdgeLine = 4;  // v = 1, the plane z = x
 
+inline bool isDomainCorner(int lines) { return lines != 0 && (lines & (lines - 1)) != 0; }
+
 // Vector arithmetic on surface points, for the mesher's steps.
 inline Point3 sub(Point3 a, Point3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 inline Point3 add(Point3 a, Point3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
@@ -35,6 +37,21 @@ inline double orientation(double au, double av, double bu, double bv, double cu,
     return (bu - au) * (cv - av) - (bv - av) * (cu - au);
 }
 
+// The step (du, dv) in face coordinates whose tangent vector du pu + dv pv
+// comes nearest the move d in space (least squares).
+inline void tangentStep(double* du, double* dv, Point3 pu, Point3 pv, Point3 d) {
+    double E = dot(pu, pu), F = dot(pu, pv), G = dot(pv, pv);
+    double bu = dot(pu, d), bv = dot(pv, d), det = E * G - F * F;
+    *du = (G * bu - F * bv) / det, *dv = (E * bv - F * bu) / det;
+}
+
+// Keeps the move of a point on one mirror line along that line.
+inline void keepOnLine(double* du, double* dv, int lines) {
+    if (lines == onMidLine) *du = 0;
+    if (lines == onEdgeLine) *dv = 0;
+    if (lines == onDiagonal) *du = *dv = 0.5 * (*du + *dv);
+}
+
 // The key of the side between points a and b, either way round.
 inline uint64_t sideKey(int a, int b) {
     return a < b ? (uint64_t(a) << 32) | uint32_t(b) : (uint64_t(b) << 32) | uint32_t(a);
@@ -42,8 +59,6 @@ inline uint64_t sideKey(int a, int b) {
 
 // The surface point at (u, v), as blobFacePoint has it.
 Point3 surf(double u, double v);
-
-inline bool isDomainCorner(int lines) { return lines != 0 && (lines & (lines - 1)) != 0; }
 
 struct DomainPoint {
     double u, v;

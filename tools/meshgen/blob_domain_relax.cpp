@@ -106,13 +106,6 @@ std::vector<std::vector<std::pair<int, int>>> quadsAround(const DomainQuads& m) 
     return around;
 }
 
-// Keeps a point's move along its mirror line.
-void keepOnLine(double* du, double* dv, int lines) {
-    if (lines == onMidLine) *du = 0;
-    if (lines == onEdgeLine) *dv = 0;
-    if (lines == onDiagonal) *du = *dv = 0.5 * (*du + *dv);
-}
-
 }  // namespace
 
 void relaxBlobDomain(DomainQuads* mesh, int level, int sweeps) {
@@ -165,14 +158,17 @@ void relaxBlobDomain(DomainQuads* mesh, int level, int sweeps) {
             }
             keepOnLine(&du, &dv, x.lines);
             if (!std::isfinite(du) || !std::isfinite(dv)) continue;
+            // No corner may become sharper than the limit, or than it is.
+            std::vector<double> sharpest;
+            for (auto [q, k] : around[i])
+                sharpest.push_back(
+                    std::min(blobRelaxCornerSine, smallestCornerSine(*mesh, q, -1, 0, 0)));
             for (int tries = 0; tries < 6; ++tries, du *= 0.5, dv *= 0.5) {
                 double tu = x.u + du, tv = x.lines == onDiagonal ? x.u + du : x.v + dv;
-                // No corner may become sharper than the limit, or than it is.
                 bool ok = true;
-                for (auto [q, k] : around[i])
-                    ok = ok &&
-                         smallestCornerSine(*mesh, q, int(i), tu, tv) >=
-                             std::min(blobRelaxCornerSine, smallestCornerSine(*mesh, q, -1, 0, 0));
+                for (size_t a = 0; a < around[i].size(); ++a)
+                    ok = ok && smallestCornerSine(*mesh, around[i][a].first, int(i), tu, tv) >=
+                                   sharpest[a];
                 // No side may shrink below the floor.
                 if (ok) {
                     Point3 tp = surf(tu, tv);

@@ -105,9 +105,8 @@ void project(double* u, double* v, Point3 m, int lines) {
         Point3 p, pu, pv;
         blobFacePoint(&p, &pu, &pv, *u, *v);
         Point3 d = sub(m, p);
-        double E = dot(pu, pu), F = dot(pu, pv), G = dot(pv, pv);
-        double bu = dot(pu, d), bv = dot(pv, d), det = E * G - F * F;
-        double du = (G * bu - F * bv) / det, dv = (E * bv - F * bu) / det;
+        double du, dv;
+        tangentStep(&du, &dv, pu, pv, d);
         if (lines & onMidLine) du = 0;
         if (lines & onEdgeLine) dv = 0;
         if (lines & onDiagonal) {
@@ -229,8 +228,7 @@ std::vector<std::pair<double, uint64_t>> edgesOffTarget(bool longer) {
     return out;
 }
 
-int splitLong() {
-    int total = 0;
+void splitLong() {
     for (int round = 0; round < 50; ++round) {
         auto candidates = edgesOffTarget(true);
         if (candidates.empty()) break;
@@ -279,10 +277,8 @@ int splitLong() {
             }
             ++done;
         }
-        total += done;
         if (!done) break;
     }
-    return total;
 }
 
 std::vector<int> neighbours(int a) {
@@ -297,8 +293,7 @@ std::vector<int> neighbours(int a) {
 
 bool hasPoint(int t, int p) { return T[t][0] == p || T[t][1] == p || T[t][2] == p; }
 
-int collapseShort() {
-    int total = 0;
+void collapseShort() {
     for (int round = 0; round < 50; ++round) {
         auto candidates = edgesOffTarget(false);
         if (candidates.empty()) break;
@@ -349,14 +344,11 @@ int collapseShort() {
             }
         }
         compact();
-        total += done;
         if (!done) break;
     }
-    return total;
 }
 
-int flipTowardsValence() {
-    int total = 0;
+void flipTowardsValence() {
     for (int round = 0; round < 20; ++round) {
         buildAdjacency();
         std::vector<int> valence(V.size(), 0);
@@ -402,10 +394,8 @@ int flipTowardsValence() {
             valence[a]--, valence[b]--, valence[c]++, valence[d]++;
             ++done;
         }
-        total += done;
         if (!done) break;
     }
-    return total;
 }
 
 // Every point moves part of the way to its triangles' centroids weighted
@@ -433,14 +423,9 @@ void relaxTangentially(double lambda) {
         c = mul(c, 1 / total);
         Point3 p, pu, pv;
         blobFacePoint(&p, &pu, &pv, V[i].u, V[i].v);
-        Point3 d = sub(c, p);
-        double E = dot(pu, pu), F = dot(pu, pv), G = dot(pv, pv);
-        double bu = dot(pu, d), bv = dot(pv, d), det = E * G - F * F;
-        double du = (G * bu - F * bv) / det, dv = (E * bv - F * bu) / det;
-        int lines = V[i].lines;
-        if (lines == onMidLine) du = 0;
-        if (lines == onEdgeLine) dv = 0;
-        if (lines == onDiagonal) du = dv = 0.5 * (du + dv);
+        double du, dv;
+        tangentStep(&du, &dv, pu, pv, sub(c, p));
+        keepOnLine(&du, &dv, V[i].lines);
         du *= lambda, dv *= lambda;
         if (!std::isfinite(du) || !std::isfinite(dv)) continue;
         for (int tries = 0; tries < 6; ++tries, du *= 0.5, dv *= 0.5) {
