@@ -32,6 +32,10 @@ bool streamOpen = false;
 bool playing = false;
 bool decodedAll = false;
 int16_t slice[sliceFrames * 2];
+// For the page's tests: slices handed to the source so far, and how often the
+// source had played all it had before a frame topped it up again.
+int slicesQueued = 0;
+int timesRanDry = 0;
 
 // Decodes the next slice into buffer and queues it; false at the end.
 bool queueSlice(ALuint buffer) {
@@ -43,6 +47,7 @@ bool queueSlice(ALuint buffer) {
     }
     alBufferData(buffer, AL_FORMAT_STEREO16, slice, frames * 4, ALsizei(decoder.sampleRate));
     alSourceQueueBuffers(source, 1, &buffer);
+    ++slicesQueued;
     return true;
 }
 
@@ -103,7 +108,15 @@ void musicPump() {
     ALint state = 0, queued = 0;
     alGetSourcei(source, AL_SOURCE_STATE, &state);
     alGetSourcei(source, AL_BUFFERS_QUEUED, &queued);
-    if (state != AL_PLAYING && queued > 0) alSourcePlay(source);
+    if (state != AL_PLAYING && queued > 0) {
+        ++timesRanDry;
+        alSourcePlay(source);
+    }
+}
+
+void musicQueueCounts(int* slices, int* ranDry) {
+    *slices = slicesQueued;
+    *ranDry = timesRanDry;
 }
 
 int BASS_Free() {
@@ -116,6 +129,7 @@ int BASS_Free() {
     source = 0;
     if (streamOpen) oggClose(&decoder);
     streamOpen = playing = decodedAll = false;
+    slicesQueued = timesRanDry = 0;
     musicStream = 0;
     alcMakeContextCurrent(nullptr);
     if (context) alcDestroyContext(context);
