@@ -2,7 +2,7 @@
 // NOTE: a threaded browser build needs cross-origin isolation headers that a
 // plain static server does not send, so there is no music thread here:
 // musicPump, called every frame, decodes slices on the show's thread and keeps
-// about half a second queued, which rides out a frame that comes late.
+// about three seconds queued, which rides out frames that come late.
 #include <AL/al.h>
 #include <AL/alc.h>
 
@@ -18,10 +18,12 @@ namespace {
 
 // The show plays one stream; its handle is this constant.
 constexpr HSTREAM onlyStream = 1;
-// Six buffers of 4096 frames: about 0.56 s at 44.1 kHz, each decoded in well
-// under a millisecond.
+// 32 buffers of 4096 frames: about 3 s at 44.1 kHz, each decoded in well
+// under a millisecond. Where WebGL falls back to software rendering (as
+// browsers do on a blocklisted GPU), a frame of the rings takes half a second
+// and more, and the queue must outlast the longest gap between frames.
 constexpr int sliceFrames = 4096;
-constexpr int bufferCount = 6;
+constexpr int bufferCount = 32;
 
 ALCdevice* device = nullptr;
 ALCcontext* context = nullptr;
