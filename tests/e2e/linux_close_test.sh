@@ -16,7 +16,7 @@ end_with() {
   "$qorv" 2>err.txt &
   pid=$!
   trap 'kill -KILL $pid 2>/dev/null' EXIT
-  wait_for_window qorv 60 >/dev/null || fail "$how: no window named qorv"
+  wait_for_window qorv 120 >/dev/null || fail "$how: no window named qorv"
   sleep 1
   case $how in
     escape) xdotool key Escape || fail "xdotool could not press Escape" ;;

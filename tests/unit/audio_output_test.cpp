@@ -23,7 +23,7 @@ TEST(AudioOutput, PlaysAStreamToItsEndAtPlaybackSpeed) {
     // the drained stream longer.
     const Clock::time_point start = Clock::now();
     streamPlay(stream);
-    const bool started = streamWaitStarted(stream, 10000);
+    const bool started = streamWaitStarted(stream, 30000);
     if (streamState(stream) == StreamState::failed) {
         streamDestroy(stream);
         GTEST_SKIP() << "no audio device opens here";

@@ -125,7 +125,7 @@ async function showTest(base) {
     // takes as Escape; without full screen the page gets the key itself.
     const fullscreen = await page.evaluate('document.fullscreenElement !== null');
     await page.press('Escape', 'Escape', 27);
-    await page.waitFor('Module.qorvEnded === 0', 10000, 'the end after Escape');
+    await page.waitFor('Module.qorvEnded === 0', 30000, 'the end after Escape');
     const stopped = await page.evaluate('Module.qorvFrame');
     await new Promise((resolve) => setTimeout(resolve, 500));
     if ((await page.evaluate('Module.qorvFrame')) !== stopped) fail('frames went on after Escape');
