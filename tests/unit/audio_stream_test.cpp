@@ -257,7 +257,6 @@ TEST(MusicCalls, TheShowStartsItsFileWithThePrescan) {
     std::filesystem::current_path(folder);
     startMusic();  // a device that never takes a frame: play returns after its bound
     std::filesystem::current_path(here);
-    std::filesystem::remove_all(folder);
 
     // The music thread reaches the device in its own time on a busy machine.
     ASSERT_TRUE(waitFor([] { return openedStream.load() != nullptr; }));
@@ -265,6 +264,8 @@ TEST(MusicCalls, TheShowStartsItsFileWithThePrescan) {
     EXPECT_EQ(streamLengthFrames(opened), decodeFile("tone_stereo_48000.ogg").size() / 2);
     EXPECT_EQ(openedDeviceRate.load(), 44100u);
     EXPECT_EQ(BASS_Free(), 1);
+    // Only now: Windows keeps a file that is open from being removed.
+    std::filesystem::remove_all(folder);
 }
 
 // The play call waits only for a device that opened: one that never takes a
