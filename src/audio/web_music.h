@@ -5,3 +5,8 @@
 // Tops up what is queued for playing to about half a second; the shell calls
 // it once a frame. Does nothing before BASS_ChannelPlay or after BASS_Free.
 void musicPump();
+
+// Development mode (the page's ?from=N): the music starts this many seconds
+// in, the frames before that decoded and dropped when it starts. Called
+// before BASS_ChannelPlay.
+void musicStartAt(double seconds);
