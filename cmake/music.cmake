@@ -54,3 +54,14 @@ add_dependencies(qorv qorv_music)
 if(TARGET qorv-capture)
   add_dependencies(qorv-capture qorv_music)
 endif()
+if(TARGET docs)
+  # The README's spectrogram of the soundtrack, with the show's moments marked,
+  # made with the contact sheet beside it.
+  add_custom_target(docs_soundtrack
+    COMMAND bash ${PROJECT_SOURCE_DIR}/tools/musicgen/spectrogram.sh ${QORV_MUSIC_OGG}
+            ${PROJECT_SOURCE_DIR}/docs/soundtrack-spectrogram.png
+    DEPENDS qorv_music
+    COMMENT "Drawing docs/soundtrack-spectrogram.png"
+    VERBATIM)
+  add_dependencies(docs docs_soundtrack)
+endif()

@@ -123,8 +123,8 @@ TEST(Envelope, DecayAndReleaseFallSixtyDbInTheirTimes) {
 // integration), by the slope from -5 to -35 dB, doubled (T30, ISO 3382).
 double measuredRt60(const ReverbSettings& settings, int side) {
     const long frames = long(2.5 * settings.rt60 * kSampleRate);
-    std::vector<float> in(2 * frames, 0.0f), out(2 * frames, 0.0f);
-    in[0] = in[1] = 1.0f;
+    std::vector<float> in(frames, 0.0f), out(2 * frames, 0.0f);
+    in[0] = 1.0f;
     reverb(out.data(), in.data(), frames, settings);
     std::vector<double> edc(frames);
     double sum = 0.0;

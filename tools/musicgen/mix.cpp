@@ -1,5 +1,5 @@
-// The mixer: each note rendered alone and added into three buses (dry, the
-// reverb's send, the delay's send) with its instrument's gain, constant-power
+// The mixer: each note rendered alone and added into three buses (dry, and
+// the reverb's and the delay's sends in mono) with its instrument's gain, constant-power
 // pan and ducking; the effects' returns join the dry bus; then the master: a
 // DC-blocking high-pass, the fade, the gain that brings the integrated
 // loudness to the score's target, and the look-ahead limiter.
@@ -30,8 +30,8 @@ constexpr double kDuckRecover = 0.12;
 // lopsided kick leaves.
 constexpr double kDcCutoff = 20.0;
 // The limiter, then the gain: each pass corrects the gain by what the last
-// limiting took off, and three bring it within a hundredth of a LU.
-constexpr int kGainPasses = 3;
+// limiting took off; the second lands within a tenth of a LU of the target.
+constexpr int kGainPasses = 2;
 
 double db(double value) { return std::pow(10.0, value / 20.0); }
 
@@ -83,10 +83,10 @@ void addInstrument(std::vector<float>* dry, std::vector<float>* reverbSend,
             const float l = float(voice[2 * i] * left * d), r = float(voice[2 * i + 1] * right * d);
             (*dry)[2 * t] += l;
             (*dry)[2 * t + 1] += r;
-            (*reverbSend)[2 * t] += float(l * toReverb);
-            (*reverbSend)[2 * t + 1] += float(r * toReverb);
-            (*delaySend)[2 * t] += float(l * toDelay);
-            (*delaySend)[2 * t + 1] += float(r * toDelay);
+            // The sends are mono: the reverb takes the sum of the sides, the
+            // delay their mean.
+            (*reverbSend)[t] += float((l + r) * toReverb);
+            (*delaySend)[t] += float(0.5 * (l + r) * toDelay);
         }
     }
 }
@@ -112,8 +112,7 @@ bool renderMix(std::vector<float>* out, MixReport* report, const Score& score) {
     sequenceScore(&notes, score);
     std::vector<float> duck;
     duckCurve(&duck, frames, score, notes);
-    std::vector<float> dry(2 * frames, 0.0f), reverbSend(2 * frames, 0.0f),
-        delaySend(2 * frames, 0.0f);
+    std::vector<float> dry(2 * frames, 0.0f), reverbSend(frames, 0.0f), delaySend(frames, 0.0f);
     for (size_t i = 0; i < score.instruments.size(); ++i)
         addInstrument(&dry, &reverbSend, &delaySend, score.instruments[i], notes[i], duck,
                       uint32_t(i + 1));

@@ -62,7 +62,7 @@ void reverb(float* out, const float* in, long frames, const ReverbSettings& s) {
         for (int a = 0; a < kAllPasses; ++a)
             allPasses[a].buffer.assign(kAllPassLengths[a] + side * kStereoSpread, 0.0f);
         for (long i = 0; i < frames; ++i) {
-            const double input = (in[2 * i] + in[2 * i + 1]) * kInputGain;
+            const double input = in[i] * kInputGain;
             double sum = 0.0;
             for (int c = 0; c < kCombs; ++c) sum += comb(&combs[c], input, feedback[c], s.damping);
             for (int a = 0; a < kAllPasses; ++a) sum = allPass(&allPasses[a], sum);

@@ -6,5 +6,6 @@ struct ReverbSettings {
     double damping = 0.3;  // 0..1: how much faster the highs fall
 };
 
-// Adds the reverberation of in (stereo, interleaved, frames long) into out.
+// Adds the reverberation of in (mono, frames long) into out (stereo,
+// interleaved): both sides hear the same input through their own delays.
 void reverb(float* out, const float* in, long frames, const ReverbSettings& settings);

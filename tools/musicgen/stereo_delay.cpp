@@ -1,4 +1,4 @@
-// A ping-pong delay: the input, summed to mono, enters the left line; each
+// A ping-pong delay: the input, in mono, enters the left line; each
 // line feeds the other, so echoes alternate sides, and a one-pole low-pass in
 // the loop darkens each echo as tape and bucket-brigade delays do (Zolzer,
 // "DAFX", 2nd ed., ch. 2, delay-based effects).
@@ -14,7 +14,7 @@ void stereoDelay(float* out, const float* in, long frames, const DelaySettings& 
         out[2 * i + 1] += float(r);
         lowLeft += (1.0 - s.damping) * (r - lowLeft);
         lowRight += (1.0 - s.damping) * (l - lowRight);
-        const double mono = 0.5 * (in[2 * i] + in[2 * i + 1]);
+        const double mono = in[i];
         left[at] = float(mono + s.feedback * lowLeft);
         right[at] = float(s.feedback * lowRight);
         at = at + 1 == s.samples ? 0 : at + 1;

@@ -9,5 +9,5 @@ struct DelaySettings {
     double damping = 0.3;   // 0..1: how much each echo loses its top
 };
 
-// Adds the echoes of in (stereo, interleaved, frames long) into out.
+// Adds the echoes of in (mono, frames long) into out (stereo, interleaved).
 void stereoDelay(float* out, const float* in, long frames, const DelaySettings& settings);

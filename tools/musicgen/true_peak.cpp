@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -49,18 +50,22 @@ Interpolator makeInterpolator() {
 
 void truePeaks(float* out, const float* frames, long count) {
     static const Interpolator f = makeInterpolator();
-    for (long i = 0; i < count; ++i) {
-        float peak = std::max(std::fabs(frames[2 * i]), std::fabs(frames[2 * i + 1]));
-        for (int side = 0; side < 2; ++side) {
+    // Each side on its own, with silence before the start and after the end,
+    // so that the taps need no test in the loop.
+    std::vector<float> side(count + kTaps);
+    for (long i = 0; i < count; ++i)
+        out[i] = std::max(std::fabs(frames[2 * i]), std::fabs(frames[2 * i + 1]));
+    for (int s = 0; s < 2; ++s) {
+        for (long i = 0; i < count; ++i) side[i + kTaps / 2 - 1] = frames[2 * i + s];
+        for (long i = 0; i < count; ++i) {
+            const float* x = &side[i];
+            float peak = out[i];
             for (int p = 1; p < kPhases; ++p) {
-                double v = 0.0;
-                for (int k = 0; k < kTaps; ++k) {
-                    const long j = i + k - kTaps / 2 + 1;
-                    if (j >= 0 && j < count) v += f.taps[p][k] * frames[2 * j + side];
-                }
-                peak = std::max(peak, float(std::fabs(v)));
+                float v = 0.0f;
+                for (int k = 0; k < kTaps; ++k) v += f.taps[p][k] * x[k];
+                peak = std::max(peak, std::fabs(v));
             }
+            out[i] = peak;
         }
-        out[i] = peak;
     }
 }
