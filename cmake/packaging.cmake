@@ -1,8 +1,9 @@
 # Release archives made with CPack: `cmake --build --preset win32 --target
-# package` gives qorv-VERSION-win32.zip (qorv.exe and README.txt), the linux
-# preset qorv-VERSION-linux-x86_64.tar.gz (qorv, qorv-capture and README.txt),
-# the web preset qorv-VERSION-web.zip (the site: index.html, qorv.js, qorv.wasm).
-# Each holds one folder of the archive's own name.
+# package` gives qorv-VERSION-win32.zip (qorv.exe, c.ogg and README.txt), the
+# linux preset qorv-VERSION-linux-x86_64.tar.gz (qorv, qorv-capture, c.ogg and
+# README.txt), the web preset qorv-VERSION-web.zip (the site: index.html,
+# qorv.js, qorv.wasm, c.ogg). Each holds one folder of the archive's own name;
+# c.ogg is the soundtrack the build rendered (cmake/music.cmake).
 
 if(EMSCRIPTEN)
   # The site folder as it is served: the page, the script and the wasm.
@@ -11,7 +12,7 @@ if(EMSCRIPTEN)
   configure_file(${PROJECT_SOURCE_DIR}/docs/release/README-web.txt.in
                  ${CMAKE_BINARY_DIR}/release/README.txt @ONLY)
   install(FILES ${QORV_SITE_DIR}/index.html ${QORV_SITE_DIR}/qorv.js ${QORV_SITE_DIR}/qorv.wasm
-                ${CMAKE_BINARY_DIR}/release/README.txt DESTINATION .)
+                ${QORV_MUSIC_OGG} ${CMAKE_BINARY_DIR}/release/README.txt DESTINATION .)
   set(CPACK_PACKAGE_NAME qorv)
   set(CPACK_PACKAGE_VENDOR qorv)
   set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
@@ -35,7 +36,7 @@ endif()
 configure_file(${PROJECT_SOURCE_DIR}/docs/release/${QORV_RELEASE_TEXT}.in
                ${CMAKE_BINARY_DIR}/release/README.txt @ONLY NEWLINE_STYLE ${QORV_RELEASE_NEWLINES})
 install(TARGETS ${QORV_RELEASE_PROGRAMS} RUNTIME DESTINATION .)
-install(FILES ${CMAKE_BINARY_DIR}/release/README.txt DESTINATION .)
+install(FILES ${QORV_MUSIC_OGG} ${CMAKE_BINARY_DIR}/release/README.txt DESTINATION .)
 
 set(CPACK_PACKAGE_NAME qorv)
 set(CPACK_PACKAGE_VENDOR qorv)

@@ -8,9 +8,10 @@
 //   ?frame=N&size=WxH     frame N drawn once at W x H, no start screen; its
 //                         pixels go to the page (Module.qorvPixels) for tests
 //   ?bench=N[&size=WxH]   frame N drawn 30 times, the median time printed
-//   ?from=N               the show after the click, counted from frame N (the
-//                         music still starts at its beginning): for trying
-//                         the end without watching the whole show
+//   ?from=N               the show after the click, counted from frame N, the
+//                         music started (N - 1) / 60 s in, where frame N
+//                         falls at 60 Hz: for working on a moment of the show
+//                         without watching all that comes before it
 #include <emscripten.h>
 #include <emscripten/html5.h>
 #include <emscripten/wget.h>
@@ -356,6 +357,8 @@ int main() {
     }
 
     firstFrame = n;
+    // The music is decoded from its start and dropped up to frame n's time.
+    if (!from.empty()) musicStartAt((n - 1) / 60.0);
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onKey);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onResize);
     emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,

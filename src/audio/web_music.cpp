@@ -2,9 +2,11 @@
 // NOTE: a threaded browser build needs cross-origin isolation headers that a
 // plain static server does not send, so there is no music thread here:
 // musicPump, called every frame, decodes slices on the show's thread and keeps
-// about three seconds queued, which rides out frames that come late.
+// about three seconds queued, which rides out frames that come late. With
+// musicStartAt the stream starts later in, for ?from=N.
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <emscripten.h>
 
 #include <cstdint>
 
@@ -38,6 +40,24 @@ int16_t slice[sliceFrames * 2];
 // source had played all it had before a frame topped it up again.
 int slicesQueued = 0;
 int timesRanDry = 0;
+double startSeconds = 0.0;
+
+// Decodes and drops the frames before startSeconds, and tells the page how
+// many it dropped (Module.qorvMusicSkipped, for the tests).
+void skipToStart() {
+    const long long skip = static_cast<long long>(startSeconds * decoder.sampleRate + 0.5);
+    long long done = 0;
+    while (done < skip) {
+        const long long want = skip - done < sliceFrames ? skip - done : sliceFrames;
+        const int frames = oggDecodeStereo(&decoder, slice, static_cast<int>(want));
+        if (frames <= 0) {
+            decodedAll = true;
+            break;
+        }
+        done += frames;
+    }
+    EM_ASM({ Module.qorvMusicSkipped = $0; }, static_cast<double>(done));
+}
 
 // Decodes the next slice into buffer and queues it; false at the end.
 bool queueSlice(ALuint buffer) {
@@ -89,12 +109,15 @@ int BASS_ChannelPlay(uint32_t handle, int restart) {
     // rewind.
     (void)restart;
     if (handle != onlyStream || !streamOpen || playing) return 0;
+    if (startSeconds > 0.0) skipToStart();
     for (ALuint buffer : buffers)
         if (!queueSlice(buffer)) break;
     alSourcePlay(source);
     playing = true;
     return 1;
 }
+
+void musicStartAt(double seconds) { startSeconds = seconds; }
 
 void musicPump() {
     if (!playing) return;

@@ -9,3 +9,8 @@ void musicPump();
 // Slices queued since the music started, and how many times the source had
 // played everything queued before the next frame came (it then restarts).
 void musicQueueCounts(int* slices, int* ranDry);
+
+// Development mode (the page's ?from=N): the music starts this many seconds
+// in, the frames before that decoded and dropped when it starts. Called
+// before BASS_ChannelPlay.
+void musicStartAt(double seconds);

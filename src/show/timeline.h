@@ -13,7 +13,8 @@ constexpr double kRingSecondGrowthFrame = 2300.0;
 constexpr double kRingsEndFrame = 3500.0;
 
 // The background fades once the frames done before this one (n - 1) reach
-// this, so its first darker frame is 3501.
+// this: frame 3501 still has the full colour (n - 1 - this is 0), and from
+// frame 3502 on it is black, in one step (see backgroundColor).
 constexpr double kBackgroundFadeFrame = 3500.0;
 
 // The blob grows from kBlobGrowthFrame, holds the size it has reached at

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # --video pipes the frames to ffmpeg: the file plays, ffprobe counts every
-# frame, and "c.ogg" from the working folder is muxed as long as the frames.
-# Without c.ogg the video is silent. The recipe for spreading a capture over
+# frame, and "c.ogg" from the working folder is muxed as long as the frames;
+# without one there, the c.ogg beside the program; with neither the video is
+# silent. The recipe for spreading a capture over
 # machines, on this one: two ranges rendered as video-only parts, joined with
 # ffmpeg's concat demuxer without re-encoding and the music muxed once over
 # the whole; the result has every frame, evenly spaced across the join, and
@@ -53,8 +54,19 @@ bad = [i for i, t in enumerate(times) if abs(t - i / 12) > 1e-3]
 sys.exit(1 if bad or rows[6][0] != "1" else 0)' || fail "the joined frames are not evenly spaced"
 rm part-1.mp4 part-2.mp4 parts.txt joined.mp4
 
+# Without c.ogg in the working folder, the one beside the program plays: the
+# build puts the soundtrack there.
 rm c.ogg
-"$capture" --frames 7999..8000 --size 32x18 --video silent.mkv --quiet || fail "silent capture failed"
+[ -f "$(dirname "$capture")/c.ogg" ] || fail "no c.ogg beside $capture"
+"$capture" --frames 1..12 --size 32x18 --fps 12 --video beside.mkv --quiet ||
+  fail "capture with the music beside it failed"
+[ -n "$(probe beside.mkv a codec_type)" ] || fail "no audio from the c.ogg beside the program"
+rm beside.mkv
+
+# With neither, the video is silent: a copy of the program in a folder of its own.
+mkdir alone && cp "$capture" alone/ || fail "cannot copy $capture"
+alone/qorv-capture --frames 7999..8000 --size 32x18 --video silent.mkv --quiet ||
+  fail "silent capture failed"
 [ "$(probe silent.mkv v nb_read_frames)" = 2 ] || fail "silent video frames"
 [ -z "$(probe silent.mkv a codec_type)" ] || fail "audio without c.ogg"
 echo "ok"

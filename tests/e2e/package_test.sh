@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The release archive as a user gets it: CPack makes it from the build tree
-# under its release name, it holds exactly the programs and the text in one
-# folder, and the unpacked show starts and ends with 0 on Escape (Linux under
+# under its release name, it holds exactly the programs, the soundtrack c.ogg
+# (an Ogg Vorbis stream of over two minutes, the build's own) and the text in
+# one folder, and the unpacked show starts and ends with 0 on Escape (Linux under
 # Xvfb; Windows under Wine, with the keys test; the web site served to
 # headless Chromium, with the click). On Linux the unpacked
 # qorv-capture also renders a frame, so its run-time libraries are found. The
@@ -22,13 +23,13 @@ trap 'rm -rf "$work"' EXIT
 
 if [ "$kind" = win32 ]; then
   name="qorv-$version-win32" archive="qorv-$version-win32.zip"
-  expected="$name/README.txt $name/qorv.exe "
+  expected="$name/README.txt $name/c.ogg $name/qorv.exe "
 elif [ "$kind" = web ]; then
   name="qorv-$version-web" archive="qorv-$version-web.zip"
-  expected="$name/README.txt $name/index.html $name/qorv.js $name/qorv.wasm "
+  expected="$name/README.txt $name/c.ogg $name/index.html $name/qorv.js $name/qorv.wasm "
 else
   name="qorv-$version-linux-$(uname -m)" archive="$name.tar.gz"
-  expected="$name/README.txt $name/qorv $name/qorv-capture "
+  expected="$name/README.txt $name/c.ogg $name/qorv $name/qorv-capture "
 fi
 
 cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
@@ -45,9 +46,18 @@ if [ "$kind" = web ]; then
 else
   wanted_words=("c.ogg" "Escape" "Exit codes" "OpenGL 4.0")
 fi
-for words in "${wanted_words[@]}"; do
+for words in "${wanted_words[@]}" "own music" "Ogg Vorbis file"; do
   grep -q "$words" "$text" || fail "README.txt does not mention $words"
 done
+# The soundtrack is the one the build rendered, whole.
+music="$work/unpacked/$name/c.ogg"
+cmp -s "$music" "$build/$([ "$kind" = web ] && echo site || echo src)/c.ogg" ||
+  fail "c.ogg differs from the build's"
+[ "$(head -c 4 "$music")" = OggS ] || fail "c.ogg is not an Ogg stream"
+seconds=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$music") ||
+  fail "ffprobe cannot read c.ogg"
+python3 -c "import sys; sys.exit(0 if 133.4 <= float('$seconds') <= 136 else 1)" ||
+  fail "c.ogg lasts $seconds s"
 echo "$archive: $(stat -c %s "$work/out/$archive") bytes: $listing"
 
 if [ "$kind" = web ]; then

@@ -15,8 +15,10 @@
 //     sentence saying so
 //   web_test.js music SITE CHROMIUM
 //     a missing and a broken c.ogg each leave the frames advancing, and a
-//     good one (a tone made with sox) plays without a word of error, and
-//     never runs dry while frames come slowly
+//     good one (a tone made with sox) and the site's own soundtrack play
+//     without a word of error; the tone never runs dry while frames come
+//     slowly; with ?from=4001 the soundtrack starts 4000 / 60 s in, all
+//     frames before that decoded and dropped
 'use strict';
 const fs = require('fs');
 const os = require('os');
@@ -209,17 +211,27 @@ async function musicTest() {
   fs.writeFileSync(broken, Buffer.concat([Buffer.from('OggS'), Buffer.alloc(5000, 7)]));
   const good = path.join(work, 'good.ogg');
   execFileSync('sox', ['-n', '-r', '44100', '-c', '2', good, 'synth', '20', 'sine', '440']);
+  if (!fs.existsSync(path.join(site, 'c.ogg'))) fail(`the site ${site} holds no c.ogg`);
+  // The site holds the soundtrack, so the missing file is served from a
+  // name that does not exist: a 404, as for a site without one.
+  const missing = path.join(work, 'absent.ogg');
   const browser = await launch();
   try {
-    for (const [what, extra] of [['missing', {}], ['broken', { 'c.ogg': broken }],
-                                 ['good', { 'c.ogg': good }]]) {
+    for (const [what, extra, query, plays] of [
+           ['missing', { 'c.ogg': missing }, '', 0], ['broken', { 'c.ogg': broken }, '', 0],
+           ['good', { 'c.ogg': good }, '', 1], ["the site's", {}, '', 1],
+           ["the site's", {}, '?from=4001', 1]]) {
       const server = await serveSite(site, extra);
       const base = baseUrl(server);
-      const { page, errors } = await startShow(browser, base);
-      if (errors.length) fail(`${what} c.ogg: ${errors.join('; ')}`);
+      const { page, errors } = await startShow(browser, base, query);
+      if (errors.length) fail(`${what} c.ogg${query}: ${errors.join('; ')}`);
       const music = await page.evaluate('Module.qorvMusic');
-      if (music !== (what === 'good' ? 1 : 0)) fail(`${what} c.ogg: music playing is ${music}`);
-      console.log(`${what} c.ogg: frames advance (${await page.evaluate('Module.qorvFrame')})`);
+      if (music !== plays) fail(`${what} c.ogg${query}: music playing is ${music}`);
+      const skipped = await page.evaluate('Module.qorvMusicSkipped');
+      const wanted = query ? 4000 / 60 * 44100 : undefined;
+      if (skipped !== wanted) fail(`${what} c.ogg${query}: ${skipped} frames skipped, not ${wanted}`);
+      console.log(`${what} c.ogg${query}: frames advance (${await page.evaluate('Module.qorvFrame')})` +
+                  (query ? `, the music started ${skipped} frames in` : ''));
       await page.close();
       server.close();
       if (what === 'good') await slowFramesTest(browser, good);

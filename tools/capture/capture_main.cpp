@@ -18,13 +18,12 @@
 #include "capture_workers.h"
 #include "contact_sheet.h"
 #include "gl/egl_context.h"
+#include "music_file.h"
 #include "output_files.h"
 #include "progress.h"
 #include "video_pipe.h"
 
 namespace {
-
-const char* const kMusicFile = "c.ogg";
 
 int failWith(int code, const std::string& why) {
     std::fprintf(stderr, "qorv-capture: %s\n", why.c_str());
@@ -53,9 +52,10 @@ int captureVideo(const WorkerPlan& plan, const CaptureOptions& options, const st
     request.height = options.height;
     request.fps = options.fps;
     const int count = options.lastFrame - options.firstFrame + 1;
-    // The show plays the music from the working folder; so does the video,
-    // unless it is one part of a capture joined later.
-    if (!options.noMusic && access(kMusicFile, R_OK) == 0) request.music = kMusicFile;
+    // The show plays the music from the working folder; so does the video
+    // (or else with the soundtrack beside this program), unless it is one
+    // part of a capture joined later.
+    if (!options.noMusic) request.music = findMusicFile();
     request.musicStart = (options.firstFrame - 1) / options.fps;
     request.duration = count / options.fps;
 
