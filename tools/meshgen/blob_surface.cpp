@@ -57,16 +57,23 @@ bool reversesWinding(int image) {
 
 }  // namespace
 
-void buildBlobSurface(QuadSurface* out) {
+void meshBlobDomain(DomainQuads* out) {
     DomainTriangles coarse;
     remeshBlobDomain(&coarse);
-    DomainQuads mesh;
-    pairAndSplit(&mesh, coarse);
-    relaxBlobDomain(&mesh, 1, firstSplitSweeps);
-    splitQuads(&mesh);
-    relaxBlobDomain(&mesh, 2, secondSplitSweeps);
-    smoothBlobDomain(&mesh, smoothingPasses);
+    pairAndSplit(out, coarse);
+    relaxBlobDomain(out, 1, firstSplitSweeps);
+    splitQuads(out);
+    relaxBlobDomain(out, 2, secondSplitSweeps);
+    smoothBlobDomain(out, smoothingPasses);
+}
 
+void buildBlobSurface(QuadSurface* out) {
+    DomainQuads mesh;
+    meshBlobDomain(&mesh);
+    reflectBlobDomain(out, mesh);
+}
+
+void reflectBlobDomain(QuadSurface* out, const DomainQuads& mesh) {
     const size_t n = mesh.points.size();
     std::vector<Point3> point(n), centre(mesh.quads.size());
     for (size_t i = 0; i < n; ++i)
