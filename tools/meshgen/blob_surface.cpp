@@ -12,6 +12,7 @@
 #include "quad_surface.h"
 
 #include "blob_domain.h"
+#include "blob_settings.h"
 
 #include <array>
 #include <cstddef>
@@ -20,13 +21,6 @@
 #include <vector>
 
 namespace {
-
-// Sweeps of the spring relaxation after the first split and after the
-// second, and passes of the smoothing. Measured: fewer sweeps leave quads
-// that bend too far; more change nothing the figures show.
-constexpr int firstSplitSweeps = 100;
-constexpr int secondSplitSweeps = 150;
-constexpr int smoothingPasses = 10;
 
 // Rotations carrying the +X face onto the six faces: the identity, the two
 // cyclic turns about (1, 1, 1), and each of those after a half turn about Z.
@@ -61,10 +55,10 @@ void meshBlobDomain(DomainQuads* out) {
     DomainTriangles coarse;
     remeshBlobDomain(&coarse);
     pairAndSplit(out, coarse);
-    relaxBlobDomain(out, 1, firstSplitSweeps);
+    relaxBlobDomain(out, 1, blobFirstSplitSweeps);
     splitQuads(out);
-    relaxBlobDomain(out, 2, secondSplitSweeps);
-    smoothBlobDomain(out, smoothingPasses);
+    relaxBlobDomain(out, 2, blobSecondSplitSweeps);
+    smoothBlobDomain(out, blobSmoothingPasses);
 }
 
 void buildBlobSurface(QuadSurface* out) {
