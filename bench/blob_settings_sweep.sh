@@ -43,8 +43,8 @@ while read -r name value kind; do
             echo "  every bound met"
         else
             missed=$((missed + 1))
-            echo "  MISSED: $(grep -E '^\[  FAILED  \] BlobMesh\.' "$work/test.out" | sed 's/^\[  FAILED  \] //' | sort -u | tr '\n' ' ')"
-            grep -E 'Failure$' -A2 "$work/test.out" | grep -E '^(Expected|  Actual|Value of|Which is)' | sed 's/^/    /'
+            echo "  MISSED: $(grep -E '^\[  FAILED  \] BlobMesh\.' "$work/test.out" | sed 's/^\[  FAILED  \] //; s/ (.*//' | sort -u | tr '\n' ' ')"
+            grep -E '^(Expected: |along )' "$work/test.out" | sort -u | sed 's/^/    /'
         fi
     done
 done < <("$meshgen" --settings)

@@ -397,7 +397,9 @@ TEST(BlobMesh, ClosedSphereWoundOutwards) {
     EXPECT_EQ(eulerCharacteristic(m), 2);
     figure("Euler characteristic", eulerCharacteristic(m), "2, every edge on two triangles");
     EXPECT_GT(enclosedVolume(m), 0.0);
-    EXPECT_TRUE(faceNormalsAgreeWithStored(m));
+    const size_t disagreeing = faceNormalsDisagreeing(m, 0.0);
+    EXPECT_EQ(disagreeing, 0u);
+    figure("faces against their normals", double(disagreeing), "0");
     EXPECT_TRUE(normalsFollowConvention(m));
     // Quads split around a centre point: corners = quads + 2 on a sphere, so
     // vertices = 2 * quads + 2 and twelve indices per quad.
@@ -442,21 +444,23 @@ TEST(BlobMesh, RadiusTableAlongRaysFromTheOrigin) {
     const MeshFile& m = blob();
     ASSERT_GT(m.indexCount, 0u);
     double sum = 0, worst = 0;
-    int entries = 0;
+    int once = 0;
     for (int i = 0; i <= 10; ++i)
         for (int j = i; j <= 10; ++j) {
             double u = 0.1 * i, v = 0.1 * j, n = std::sqrt(1 + u * u + v * v);
             std::vector<double> r = rayCrossings(m, {1 / n, u / n, v / n});
-            ASSERT_EQ(r.size(), 1u) << "along (1, " << u << ", " << v << ")";
+            EXPECT_EQ(r.size(), 1u) << "along (1, " << u << ", " << v << ")";
+            if (r.size() != 1) continue;
+            ++once;
             double error = std::fabs(r[0] - radiusTable[i][j]);
             EXPECT_LE(error, 0.02) << "along (1, " << u << ", " << v << "): " << r[0];
             sum += error;
             worst = std::max(worst, error);
-            ++entries;
         }
-    EXPECT_EQ(entries, 66);
-    EXPECT_LE(sum / entries, 0.005) << "largest error " << worst;
-    figure("table mean error", sum / entries, "<= 0.005, each met once");
+    EXPECT_EQ(once, 66);
+    EXPECT_LE(sum / once, 0.005) << "largest error " << worst;
+    figure("table directions met once", once, "66");
+    figure("table mean error", sum / once, "<= 0.005");
     figure("table worst error", worst, "<= 0.02");
     // The same table holds on the other faces: a few directions of the -Y face.
     std::vector<double> boss = rayCrossings(m, {0, -1, 0});
