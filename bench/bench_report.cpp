@@ -1,6 +1,7 @@
 // The bench report as a table and as JSON.
 #include "bench_report.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -73,10 +74,12 @@ void printTable(const BenchReport& r) {
         std::printf("Blob shading against a reference of %u quads, %dx%d on llvmpipe, boss "
                     "normals as unit vectors\n",
                     b.referenceQuads, b.width, b.height);
-        std::printf("%-24s %5s | %7s %5s %8s %10s\n", "mesh", "frame", "mean", "p99", "over 8",
-                    "interior");
+        int width = 4;  // the mesh column fits the longest name
+        for (const ShadingFigures& f : b.figures) width = std::max(width, int(f.mesh.size()));
+        std::printf("%-*s %5s | %7s %5s %8s %10s\n", width, "mesh", "frame", "mean", "p99",
+                    "over 8", "interior");
         for (const ShadingFigures& f : b.figures)
-            std::printf("%-24s %5d | %7.3f %5.0f %7.3f%% %9.3f%%\n", f.mesh.c_str(), f.frame,
+            std::printf("%-*s %5d | %7.3f %5.0f %7.3f%% %9.3f%%\n", width, f.mesh.c_str(), f.frame,
                         f.mean, f.p99, 100 * f.over8, 100 * f.over8Interior);
         std::printf("(levels of 255, the largest channel's difference; shares of the pixels the "
                     "blob covers in either picture, and of those at least %d pixels inside its "
