@@ -75,10 +75,12 @@ if(WIN32)
   set(QORV_GTEST gtest gtest_main)
 
   # Whether this build's programs can run here. A 32-bit build cannot where
-  # the kernel executes no 32-bit code; the 64-bit build then runs the Windows
-  # tests in its place. Off, the Wine tests are listed but disabled.
+  # the kernel executes no 32-bit code or Wine's 32-bit half is missing; the
+  # 64-bit build then runs the Windows tests in its place. Off, the Wine
+  # tests are listed but disabled. This is only the first configure's
+  # default: scripts/test passes its own choice every time.
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/runs-32bit-code
+    execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-runs-32bit
                     RESULT_VARIABLE qorv_probe OUTPUT_QUIET ERROR_QUIET)
     if(qorv_probe EQUAL 0)
       set(qorv_runs ON)

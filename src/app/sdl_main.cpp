@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,17 +65,50 @@ void keepLibrariesLoaded() {
     for (size_t i = 0; i < count; ++i) dlopen(names[i], RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
-// Escape, or a close request from the window manager, ends the run.
-bool isQuitRequest(const SDL_Event& event) {
+// The show ends with exit code 0 only after its last frame, on Escape or on
+// a close request. A stop signal ends it too, but says so and gives the
+// shell's code for it; SDL's own handlers, which would turn SIGINT and
+// SIGTERM into a quit event that looks like a close, are left out.
+volatile std::sig_atomic_t stopSignal = 0;
+
+void onStopSignal(int number) { stopSignal = number; }
+
+void catchStopSignals() {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction action = {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int number : {SIGINT, SIGTERM, SIGHUP}) sigaction(number, &action, nullptr);
+}
+
+void endOnStopSignal() {
+    const int number = stopSignal;
+    if (number == 0) return;
+    std::fprintf(stderr, "qorv: stopped by SIG%s\n",
+                 number == SIGINT    ? "INT"
+                 : number == SIGTERM ? "TERM"
+                                     : "HUP");
+    endProcess(128 + number);
+}
+
+// Escape, or a close request from the window manager, ends the run. A close
+// request arrives as the window's close event, before the quit event that
+// SDL adds for the last window: a quit event that comes alone has another
+// cause (a display that went away), which is not a normal end.
+void endOnQuitRequest(const SDL_Event& event) {
     switch (event.type) {
     case SDL_QUIT:
-        return true;
+        std::fprintf(stderr, "qorv: SDL asked the show to quit without a close request\n");
+        endProcess(1);
     case SDL_WINDOWEVENT:
-        return event.window.event == SDL_WINDOWEVENT_CLOSE;
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) endProcess(0);
+        break;
     case SDL_KEYDOWN:
-        return event.key.keysym.sym == SDLK_ESCAPE;
+        if (event.key.keysym.sym == SDLK_ESCAPE) endProcess(0);
+        break;
     default:
-        return false;
+        break;
     }
 }
 
@@ -100,6 +134,7 @@ void endProcess(int code) {
 }
 
 int main(int, char**) {
+    catchStopSignals();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) refuseStart("SDL video did not start", SDL_GetError());
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!showsOnScreen(driver)) {
@@ -147,8 +182,8 @@ int main(int, char**) {
 
     for (;;) {
         SDL_Event event;
-        while (SDL_PollEvent(&event))
-            if (isQuitRequest(event)) endProcess(0);
+        while (SDL_PollEvent(&event)) endOnQuitRequest(event);
+        endOnStopSignal();
         renderFrame();
     }
 }

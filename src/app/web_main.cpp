@@ -43,6 +43,11 @@
 EM_JS(void, publishFrameCount, (double frames), { Module.qorvFrame = frames; });
 // Whether c.ogg opened as a stream that plays.
 EM_JS(void, publishMusic, (int playing), { Module.qorvMusic = playing; });
+// The music queue: slices queued so far, and the times the source ran dry.
+EM_JS(void, publishMusicQueue, (int slices, int ranDry), {
+    Module.qorvMusicSlices = slices;
+    Module.qorvMusicRanDry = ranDry;
+});
 
 namespace {
 
@@ -175,6 +180,9 @@ void finishShow(int code) {
 EM_BOOL onFrame(double, void*) {
     if (!running) return EM_FALSE;
     musicPump();
+    int slices = 0, ranDry = 0;
+    musicQueueCounts(&slices, &ranDry);
+    publishMusicQueue(slices, ranDry);
     inFrame = true;
     if (setjmp(frameExit) != 0) {
         inFrame = false;

@@ -121,9 +121,16 @@ bool streamWaitStarted(const MusicStream* stream, int maxMilliseconds) {
     // Polled: the flag is set from the output's callback, which must never
     // wait for a lock that this thread could hold.
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMilliseconds);
+    // NOTE: the output's own thread can take the first frames before
+    // audioOutputOpen has returned and the music thread has marked the stream
+    // playing; on a busy machine that gap lasts. Frames taken mean the open
+    // succeeded, so the state follows, and it is waited for: a started
+    // stream is always a playing one.
     for (;;) {
-        if (stream->outputStarted.load(std::memory_order_acquire)) return true;
-        if (streamState(stream) == StreamState::failed || streamDrained(stream)) return false;
+        const bool taken = stream->outputStarted.load(std::memory_order_acquire);
+        const StreamState state = streamState(stream);
+        if (taken && state == StreamState::playing) return true;
+        if (state == StreamState::failed || (!taken && streamDrained(stream))) return false;
         if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(playWait);
     }

@@ -2,7 +2,7 @@
 // NOTE: a threaded browser build needs cross-origin isolation headers that a
 // plain static server does not send, so there is no music thread here:
 // musicPump, called every frame, decodes slices on the show's thread and keeps
-// about half a second queued, which rides out a frame that comes late.
+// about three seconds queued, which rides out frames that come late.
 #include <AL/al.h>
 #include <AL/alc.h>
 
@@ -18,10 +18,12 @@ namespace {
 
 // The show plays one stream; its handle is this constant.
 constexpr HSTREAM onlyStream = 1;
-// Six buffers of 4096 frames: about 0.56 s at 44.1 kHz, each decoded in well
-// under a millisecond.
+// 32 buffers of 4096 frames: about 3 s at 44.1 kHz, each decoded in well
+// under a millisecond. Where WebGL falls back to software rendering (as
+// browsers do on a blocklisted GPU), a frame of the rings takes half a second
+// and more, and the queue must outlast the longest gap between frames.
 constexpr int sliceFrames = 4096;
-constexpr int bufferCount = 6;
+constexpr int bufferCount = 32;
 
 ALCdevice* device = nullptr;
 ALCcontext* context = nullptr;
@@ -32,6 +34,10 @@ bool streamOpen = false;
 bool playing = false;
 bool decodedAll = false;
 int16_t slice[sliceFrames * 2];
+// For the page's tests: slices handed to the source so far, and how often the
+// source had played all it had before a frame topped it up again.
+int slicesQueued = 0;
+int timesRanDry = 0;
 
 // Decodes the next slice into buffer and queues it; false at the end.
 bool queueSlice(ALuint buffer) {
@@ -43,6 +49,7 @@ bool queueSlice(ALuint buffer) {
     }
     alBufferData(buffer, AL_FORMAT_STEREO16, slice, frames * 4, ALsizei(decoder.sampleRate));
     alSourceQueueBuffers(source, 1, &buffer);
+    ++slicesQueued;
     return true;
 }
 
@@ -103,7 +110,15 @@ void musicPump() {
     ALint state = 0, queued = 0;
     alGetSourcei(source, AL_SOURCE_STATE, &state);
     alGetSourcei(source, AL_BUFFERS_QUEUED, &queued);
-    if (state != AL_PLAYING && queued > 0) alSourcePlay(source);
+    if (state != AL_PLAYING && queued > 0) {
+        ++timesRanDry;
+        alSourcePlay(source);
+    }
+}
+
+void musicQueueCounts(int* slices, int* ranDry) {
+    *slices = slicesQueued;
+    *ranDry = timesRanDry;
 }
 
 int BASS_Free() {
@@ -116,6 +131,7 @@ int BASS_Free() {
     source = 0;
     if (streamOpen) oggClose(&decoder);
     streamOpen = playing = decodedAll = false;
+    slicesQueued = timesRanDry = 0;
     musicStream = 0;
     alcMakeContextCurrent(nullptr);
     if (context) alcDestroyContext(context);

@@ -5,3 +5,7 @@
 // Tops up what is queued for playing to about half a second; the shell calls
 // it once a frame. Does nothing before BASS_ChannelPlay or after BASS_Free.
 void musicPump();
+
+// Slices queued since the music started, and how many times the source had
+// played everything queued before the next frame came (it then restarts).
+void musicQueueCounts(int* slices, int* ranDry);

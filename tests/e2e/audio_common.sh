@@ -34,13 +34,13 @@ run_until_escape() {
   shift 2
   (cd "$dir" && exec env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$dir/out.raw" "$@" "$qorv") &
   local pid=$!
-  wait_for_window qorv 60 >/dev/null || { kill "$pid"; fail "no window named qorv"; }
+  wait_for_window qorv 120 >/dev/null || { kill "$pid"; fail "no window named qorv"; }
   sleep "$seconds"
   kill -0 "$pid" 2>/dev/null || { wait "$pid"; fail "the show ended early with $?"; }
   xdotool key Escape
   # Waited for here, not in a subshell: only the parent shell can collect the
   # exit code.
-  for _ in $(seq 200); do
+  for _ in $(seq 600); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done

@@ -11,6 +11,6 @@ sleep 1
 is_running || fail "qorv.exe ended with $(cat "$work/rc") before the close request"
 
 wmctrl -c qorv || fail "wmctrl found no window titled qorv"
-wait_exit 15
+wait_exit 60
 [ "$exit_code" = 0 ] || fail "the close request ended qorv.exe with $exit_code, not 0"
 echo "close request: exit code 0"

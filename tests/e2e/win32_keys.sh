@@ -17,6 +17,6 @@ is_running || fail "qorv.exe ended with $(cat "$work/rc") after keys other than 
 
 # Within a few frames: at llvmpipe's pace under Wine, about a frame a second.
 xdotool key Escape
-wait_exit 15
+wait_exit 60
 [ "$exit_code" = 0 ] || fail "Escape ended qorv.exe with $exit_code, not 0"
 echo "other keys: still running; Escape: exit code 0"

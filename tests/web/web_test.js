@@ -10,11 +10,13 @@
 //     a normal start with the click: frames advance, Escape ends the loop
 //     and shows the end screen, and nothing of ours goes wrong on the way;
 //     the show started at frame 7990 ends by itself after frame 8000, which
-//     is the last one counted; a browser without WebGL 2 gets a sentence
-//     saying so
+//     is the last one counted; the context has no alpha; a frame number
+//     with trailing characters is refused; a browser without WebGL 2 gets a
+//     sentence saying so
 //   web_test.js music SITE CHROMIUM
 //     a missing and a broken c.ogg each leave the frames advancing, and a
-//     good one (a tone made with sox) plays without a word of error
+//     good one (a tone made with sox) plays without a word of error, and
+//     never runs dry while frames come slowly
 'use strict';
 const fs = require('fs');
 const os = require('os');
@@ -94,13 +96,15 @@ async function framesTest(base) {
   if (failed) fail('frames differ');
 }
 
-// Opens the page, clicks the start screen, and checks that frames advance.
-async function startShow(browser, base, query = '') {
+// Opens the page, runs the expression beforeClick (if any) in it, clicks the
+// start screen, and checks that frames advance.
+async function startShow(browser, base, query = '', beforeClick = '') {
   const page = await browser.newPage({ width: 320, height: 180 });
   const errors = watchErrors(page);
   await page.goto(`${base}/index.html${query}`);
   await page.waitFor("document.getElementById('screen').textContent.startsWith('Click')", 60000,
                      'the start screen');
+  if (beforeClick) await page.evaluate(beforeClick);
   await page.click('#screen');
   await page.waitFor('window.Module && Module.qorvFrame >= 3', 60000, 'the first frames');
   const first = await page.evaluate('Module.qorvFrame');
@@ -112,11 +116,16 @@ async function showTest(base) {
   const browser = await launch();
   try {
     const { page, errors } = await startShow(browser, base);
+    // No alpha in the drawing buffer: the curtains write alpha 0, which would
+    // let the page show through them.
+    const attributes = await page.evaluate(
+        "JSON.stringify(document.getElementById('canvas').getContext('webgl2').getContextAttributes())");
+    if (JSON.parse(attributes).alpha !== false) fail(`the context has alpha: ${attributes}`);
     // In full screen the browser takes Escape to leave it, which the show
     // takes as Escape; without full screen the page gets the key itself.
     const fullscreen = await page.evaluate('document.fullscreenElement !== null');
     await page.press('Escape', 'Escape', 27);
-    await page.waitFor('Module.qorvEnded === 0', 10000, 'the end after Escape');
+    await page.waitFor('Module.qorvEnded === 0', 30000, 'the end after Escape');
     const stopped = await page.evaluate('Module.qorvFrame');
     await new Promise((resolve) => setTimeout(resolve, 500));
     if ((await page.evaluate('Module.qorvFrame')) !== stopped) fail('frames went on after Escape');
@@ -138,6 +147,24 @@ async function showTest(base) {
   } finally {
     await browser.close();
   }
+  // A frame number with anything after it is refused before anything is
+  // drawn or started.
+  const refusals = await launch();
+  try {
+    for (const query of ['?frame=300x&size=320x180', '?from=12abc', '?bench=0', '?frame=8001']) {
+      const page = await refusals.newPage();
+      await page.goto(`${base}/index.html${query}`);
+      await page.waitFor("/1\\.\\.8000/.test(document.getElementById('screen').textContent)", 60000,
+                         `the refusal of ${query}`);
+      const state = await page.evaluate('JSON.stringify([Module.qorvPixels, Module.qorvFrame])');
+      if (state !== '[null,null]') fail(`${query} drew or started: ${state}`);
+      await page.close();
+    }
+    console.log('frame numbers with trailing characters or out of range are refused');
+  } finally {
+    await refusals.close();
+  }
+
   const without = await launch(['--disable-webgl2']);
   try {
     const page = await without.newPage();
@@ -150,12 +177,38 @@ async function showTest(base) {
   }
 }
 
+// Frames that come 150 ms apart (each animation frame first holds the page's
+// thread): the queue still covers the gaps, so the source never plays all it
+// has, while it goes on taking slices in real time.
+async function slowFramesTest(browser, good) {
+  const server = await serveSite(site, { 'c.ogg': good });
+  const slow = `(() => { const raf = window.requestAnimationFrame.bind(window);
+    window.requestAnimationFrame = (callback) => raf((time) => {
+      const until = performance.now() + 150; while (performance.now() < until) {} callback(time); });
+  })()`;
+  const { page, errors } = await startShow(browser, baseUrl(server), '', slow);
+  const before = await page.evaluate('[Module.qorvMusicSlices, Module.qorvFrame]');
+  await new Promise((resolve) => setTimeout(resolve, 4000));
+  const [slices, frames, ranDry] =
+      await page.evaluate('[Module.qorvMusicSlices, Module.qorvFrame, Module.qorvMusicRanDry]');
+  if (errors.length) fail(`slow frames: ${errors.join('; ')}`);
+  const seconds = ((slices - before[0]) * 4096) / 44100;
+  console.log(`slow frames: ${frames - before[1]} frames and ${seconds.toFixed(2)} s of music` +
+              ` queued in 4 s, the source ran dry ${ranDry} times`);
+  if (ranDry !== 0) fail(`the music source ran dry ${ranDry} times while frames were slow`);
+  // Less than a second and a half of music taken in four seconds would mean
+  // the source was not really playing, and the check above proved nothing.
+  if (frames - before[1] > 27 || seconds < 1.5) fail('the frames were not slow, or the music did not play');
+  await page.close();
+  server.close();
+}
+
 async function musicTest() {
   const work = fs.mkdtempSync(path.join(os.tmpdir(), 'qorv-web-'));
   const broken = path.join(work, 'c.ogg');
   fs.writeFileSync(broken, Buffer.concat([Buffer.from('OggS'), Buffer.alloc(5000, 7)]));
   const good = path.join(work, 'good.ogg');
-  execFileSync('sox', ['-n', '-r', '44100', '-c', '2', good, 'synth', '3', 'sine', '440']);
+  execFileSync('sox', ['-n', '-r', '44100', '-c', '2', good, 'synth', '20', 'sine', '440']);
   const browser = await launch();
   try {
     for (const [what, extra] of [['missing', {}], ['broken', { 'c.ogg': broken }],
@@ -169,6 +222,7 @@ async function musicTest() {
       console.log(`${what} c.ogg: frames advance (${await page.evaluate('Module.qorvFrame')})`);
       await page.close();
       server.close();
+      if (what === 'good') await slowFramesTest(browser, good);
     }
   } finally {
     await browser.close();
