@@ -1,6 +1,7 @@
 // The bench report as a table and as JSON.
 #include "bench_report.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -66,6 +67,25 @@ void printTable(const BenchReport& r) {
                         otherOverEmbedded(c));
         }
         std::printf("(ratio: the file's blob median over the embedded blob's median)\n\n");
+    }
+
+    if (r.blobShading) {
+        const BlobShadingRun& b = r.shading;
+        std::printf("Blob shading against a reference of %u quads, %dx%d on llvmpipe, boss "
+                    "normals as unit vectors\n",
+                    b.referenceQuads, b.width, b.height);
+        int width = 4;  // the mesh column fits the longest name
+        for (const ShadingFigures& f : b.figures) width = std::max(width, int(f.mesh.size()));
+        std::printf("%-*s %5s | %7s %5s %8s %10s\n", width, "mesh", "frame", "mean", "p99",
+                    "over 8", "interior");
+        for (const ShadingFigures& f : b.figures)
+            std::printf("%-*s %5d | %7.3f %5.0f %7.3f%% %9.3f%%\n", width, f.mesh.c_str(), f.frame,
+                        f.mean, f.p99, 100 * f.over8, 100 * f.over8Interior);
+        std::printf("(levels of 255, the largest channel's difference; shares of the pixels the "
+                    "blob covers in either picture, and of those at least %d pixels inside its "
+                    "outline in both; the reference at a quarter and about half of its quads "
+                    "checks the measure: %s)\n\n",
+                    kShadingOutlineMargin, b.checkHolds ? "their error falls to 0" : "FAILED");
     }
 
     std::printf("Start-up, ms\n%-10s %8s %8s %8s %8s\n", "size", "context", "shaders", "meshes",
@@ -163,6 +183,26 @@ void printJson(const BenchReport& r) {
             std::printf(", \"other_over_embedded\": %.4f}", otherOverEmbedded(c));
         }
         std::printf("\n  ]},\n");
+    }
+
+    // null unless --blob-shading was given.
+    std::printf("  \"blob_shading\": ");
+    if (!r.blobShading) {
+        std::printf("null,\n");
+    } else {
+        std::printf("[");
+        for (size_t i = 0; i < r.shading.figures.size(); ++i) {
+            const ShadingFigures& f = r.shading.figures[i];
+            std::printf("%s\n    {\"mesh\": ", i ? "," : "");
+            jsonString(f.mesh);
+            std::printf(", \"frame\": %d, \"mean\": %.4f, \"p99\": %.0f, \"over8\": %.6f, "
+                        "\"over8_interior\": %.6f}",
+                        f.frame, f.mean, f.p99, f.over8, f.over8Interior);
+        }
+        std::printf("\n  ],\n  \"blob_shading_reference\": {\"quads\": %u, \"width\": %d, "
+                    "\"height\": %d, \"check\": %s},\n",
+                    r.shading.referenceQuads, r.shading.width, r.shading.height,
+                    r.shading.checkHolds ? "true" : "false");
     }
 
     std::printf("  \"vertex_cache\": {\"floor\": %.1f, \"meshes\": [", kAcmrFloor);

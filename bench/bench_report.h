@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bench_stats.h"
+#include "blob_shading.h"
 #include "capture_throughput.h"
 #include "gl_timing.h"
 
@@ -47,6 +48,10 @@ struct BenchReport {
     std::vector<CaptureThroughput> capture;
     std::string blobAgainst;  // the other blob's mesh file; empty when not asked
     std::vector<BlobComparison> blobComparisons;
+    bool blobShading;  // whether --blob-shading was given
+    std::vector<std::string> blobShadingFiles;
+    std::string blobShadingPictures;  // a folder for the measure's pictures, or empty
+    BlobShadingRun shading;
 };
 
 void printTable(const BenchReport& report);

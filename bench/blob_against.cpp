@@ -2,12 +2,13 @@
 // index count. To draw another mesh in its place, the bench binds that mesh's
 // vertex array instead, and its draw count replaces the embedded one: the
 // bench's link wraps glDrawElements (ld --wrap), and the wrapper takes the
-// other count whenever the other vertex array is bound, which a wrapper of
+// other mesh's count whenever its vertex array is bound, which a wrapper of
 // the GL table's glBindVertexArray records.
 #include "blob_against.h"
 
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 #include "gl/gl_api.h"
 #include "gl/gl_types.h"
@@ -18,8 +19,8 @@ extern "C" void __real_glDrawElements(GLenum mode, GLsizei count, GLenum type, c
 
 namespace {
 
-uint32_t otherVertexArray = 0;
-uint32_t otherIndexCount = 0;
+// The other meshes' vertex arrays and index counts.
+std::vector<std::pair<uint32_t, uint32_t>> otherCounts;
 uint32_t boundVertexArray = 0;
 glBindVertexArrayFn realBindVertexArray = nullptr;
 
@@ -41,8 +42,8 @@ double drawFrame(int n) {
 
 extern "C" void __wrap_glDrawElements(GLenum mode, GLsizei count, GLenum type,
                                       const void* indices) {
-    if (otherVertexArray != 0 && boundVertexArray == otherVertexArray)
-        count = GLsizei(otherIndexCount);
+    for (const auto& other : otherCounts)
+        if (boundVertexArray == other.first) count = GLsizei(other.second);
     __real_glDrawElements(mode, count, type, indices);
 }
 
@@ -81,17 +82,22 @@ bool readBlobFile(BlobFile* out, std::string* error, const char* path) {
     return true;
 }
 
-void uploadOtherBlob(const BlobFile& blob) {
-    uploadMesh(&otherVertexArray, &blob.mesh);
-    otherIndexCount = blob.mesh.indexCount;
+uint32_t uploadOtherBlob(const MeshBlob& mesh) {
+    uint32_t vertexArray = 0;
+    uploadMesh(&vertexArray, &mesh);
+    // A fresh context may hand out the number of an earlier one's array.
+    for (size_t i = otherCounts.size(); i-- > 0;)
+        if (otherCounts[i].first == vertexArray) otherCounts.erase(otherCounts.begin() + long(i));
+    otherCounts.push_back({vertexArray, mesh.indexCount});
     if (glApi.glBindVertexArray != recordingBindVertexArray) {
         realBindVertexArray = glApi.glBindVertexArray;
         glApi.glBindVertexArray = recordingBindVertexArray;
     }
+    return vertexArray;
 }
 
-void timeBlobAgainst(std::vector<double>* embedded, std::vector<double>* other, int n,
-                     int repetitions) {
+void timeBlobAgainst(std::vector<double>* embedded, std::vector<double>* other,
+                     uint32_t otherVertexArray, int n, int repetitions) {
     embedded->clear();
     other->clear();
     const uint32_t own = blobVertexArray;

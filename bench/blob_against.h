@@ -1,6 +1,7 @@
-// The blob frames timed with another blob mesh, frame by frame against the
-// embedded one in the same process, so that two versions of the mesh are
-// compared under the same load instead of in separate runs.
+// Other blob meshes drawn in the embedded one's place: the blob frames timed
+// with another mesh, frame by frame against the embedded one in the same
+// process, so that two versions of the mesh are compared under the same load
+// instead of in separate runs.
 #pragma once
 
 #include <cstdint>
@@ -20,12 +21,14 @@ struct BlobFile {
 // index names a vertex. On failure says why in *error.
 bool readBlobFile(BlobFile* out, std::string* error, const char* path);
 
-// Uploads the other blob into buffers of its own; afterwards the show's draw
-// of the blob takes that mesh whenever timeBlobAgainst asks for it.
-void uploadOtherBlob(const BlobFile& blob);
+// Uploads another blob mesh into buffers of its own and returns its vertex
+// array: with that in blobVertexArray, the show's draw of the blob draws
+// this mesh, whole.
+uint32_t uploadOtherBlob(const MeshBlob& mesh);
 
 // Draws frame n `repetitions` times with the embedded blob and as often with
-// the other one, alternating, each draw finished with glFinish; milliseconds
-// per draw into *embedded and *other.
-void timeBlobAgainst(std::vector<double>* embedded, std::vector<double>* other, int n,
-                     int repetitions);
+// the other one (a vertex array from uploadOtherBlob), alternating, each
+// draw finished with glFinish; milliseconds per draw into *embedded and
+// *other.
+void timeBlobAgainst(std::vector<double>* embedded, std::vector<double>* other,
+                     uint32_t otherVertexArray, int n, int repetitions);

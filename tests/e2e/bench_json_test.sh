@@ -5,8 +5,12 @@
 # capture throughput with one job and with one per core for each size; and,
 # with --blob-against, the blob frames drawn alternately with the embedded
 # blob and a one-triangle blob from a file, which must come out far cheaper
-# (else the other mesh was never drawn). Mesh files that are cut short or
-# name vertices they lack are refused before any drawing.
+# (else the other mesh was never drawn); and, with --blob-shading, the
+# shading error of the embedded blob and of that one-triangle blob against
+# the dense reference, in its quick form (480x270), where the reference at a
+# quarter and at about half of its quads must err less and less and the
+# reference drawn again not at all. Mesh files that are cut short or name
+# vertices they lack are refused before any drawing, by either option.
 # usage: bench_json_test.sh QORV-BENCH
 set -u
 source "$(dirname "$0")/lib.sh"
@@ -29,11 +33,13 @@ mesh("short.mesh", tri, [0, 1, 2], cut=4)
 mesh("stray.mesh", tri, [0, 1, 3])
 PY
 for bad in short:"is not a mesh file" stray:"names no vertex"; do
-    "$bench" --quick --blob-against "$work/${bad%%:*}.mesh" >/dev/null 2>"$work/bad.err"
-    [ $? = 1 ] && grep -q "^qorv-bench: .*${bad#*:}" "$work/bad.err" || fail "${bad%%:*}.mesh not refused: $(cat "$work/bad.err")"
+    for option in --blob-against --blob-shading; do
+        "$bench" --quick $option "$work/${bad%%:*}.mesh" >/dev/null 2>"$work/bad.err"
+        [ $? = 1 ] && grep -q "^qorv-bench: .*${bad#*:}" "$work/bad.err" || fail "${bad%%:*}.mesh not refused by $option: $(cat "$work/bad.err")"
+    done
 done
 
-"$bench" --json --quick --device software --blob-against "$work/tiny.mesh" >"$work/bench.json" 2>"$work/bench.err" || fail "qorv-bench failed: $(cat "$work/bench.err")"
+"$bench" --json --quick --device software --blob-against "$work/tiny.mesh" --blob-shading "$work/tiny.mesh" >"$work/bench.json" 2>"$work/bench.err" || fail "qorv-bench failed: $(cat "$work/bench.err")"
 python3 -c 'import json,sys; json.load(sys.stdin)' <"$work/bench.json" || fail "not JSON"
 python3 - "$work/bench.json" <<'PY' || fail "missing or implausible figures"
 import json, sys
@@ -97,6 +103,37 @@ for size in sizes:
         # One triangle in place of 600,000: far cheaper, if it was drawn at all.
         if c["frame"] == 5000:
             check(c["other_over_embedded"] < 0.6, "the file's blob was not drawn: %s" % c)
+shading = d["blob_shading"] or []
+reference = d.get("blob_shading_reference") or {}
+check(reference.get("check") is True, "the shading measure's own check: %s" % reference)
+# At least 16 times the embedded blob's quads (two vertices per quad).
+blob = [m for m in cache["meshes"] if m["mesh"] == "blob"]
+check(blob and reference.get("quads", 0) >= 16 * (blob[0]["vertices"] - 2) // 2, "reference quads")
+check((reference.get("width"), reference.get("height")) == (480, 270), "shading size")
+tiny = [n for n in {f["mesh"] for f in shading} if n.endswith("/tiny.mesh")]
+meshes = ["embedded"] + tiny + ["reference-quarter", "reference-half", "reference"]
+check(len(tiny) == 1, "the file's name as given: %s" % tiny)
+by = {(f["mesh"], f["frame"]): f for f in shading}
+for frame in (4000, 5000, 6300, 7800):
+    got = [f["mesh"] for f in shading if f["frame"] == frame]
+    check(got == meshes, "shading meshes of frame %d: %s" % (frame, got))
+    for f in (by.get((m, frame)) for m in meshes):
+        if not f: continue
+        check(0 <= f["mean"] <= 255 and 0 <= f["p99"] <= 255 and 0 <= f["over8"] <= 1 and 0 <= f["over8_interior"] <= 1,
+              "shading figures %s" % f)
+        # More than 8 levels off, so more than 8 at the 99th percentile
+        # (when over 1 %), or at most 8 (when none).
+        check(f["over8"] <= 0.01 or f["p99"] > 8, "p99 against over8: %s" % f)
+        check(f["over8"] > 0 or f["p99"] <= 8, "over8 against p99: %s" % f)
+    q, h, r, e = (by.get((m, frame)) for m in ("reference-quarter", "reference-half", "reference", "embedded"))
+    if q and h and r and e:
+        check(q["mean"] > h["mean"] > r["mean"] == 0 and r["p99"] == r["over8"] == r["over8_interior"] == 0,
+              "reference errors of frame %d: %s %s %s" % (frame, q, h, r))
+        check(e["mean"] > 0, "the embedded blob matches the reference exactly in frame %d" % frame)
+    t = by.get((tiny[0], frame)) if tiny else None
+    # One triangle in place of the blob: most of the reference's blob is
+    # missed, and far off.
+    check(t and e and t["over8"] > 0.5 and t["mean"] > 4 * e["mean"], "the file's blob in frame %d: %s" % (frame, t))
 for e in errors:
     print("bench JSON:", e)
 sys.exit(1 if errors else 0)

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -33,5 +34,9 @@ inline bool loadMeshFile(const std::string& path, MeshFile* out) {
     return ok && out->entries.size() >= out->indexCount;
 }
 
-// Where the build writes the generated mesh files.
-inline std::string meshPath(const char* name) { return std::string(QORV_MESH_DIR) + "/" + name; }
+// Where the build writes the generated mesh files; QORV_MESH_DIR in the
+// environment points the tests at others (bench/blob_settings_sweep.sh).
+inline std::string meshPath(const char* name) {
+    const char* dir = std::getenv("QORV_MESH_DIR");
+    return std::string(dir && *dir ? dir : QORV_MESH_DIR) + "/" + name;
+}

@@ -98,6 +98,13 @@ void relaxBlobDomain(DomainQuads* mesh, int level, int sweeps);
 // excess over those limits is least.
 void smoothBlobDomain(DomainQuads* mesh, int passes);
 
+// Steps 1 to 5 in order: the domain's finished quad mesh.
+void meshBlobDomain(DomainQuads* out);
+
+// The domain's quads reflected into the face and turned onto the six faces,
+// welded on the mirror lines: the whole blob, its centre points included.
+void reflectBlobDomain(QuadSurface* out, const DomainQuads& mesh);
+
 // The surface point at domain coordinates (u, v), placed exactly on the
 // mirror planes of the lines it lies on; and the centre point of a quad:
 // the point of the surface over the quad's own patch of face coordinates

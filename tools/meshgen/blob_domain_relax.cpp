@@ -7,8 +7,8 @@
 // quad is a spring whose length is measured in a metric that grows across
 // tight bends: with d the spring's length in space and t the turn of the
 // surface normal along it (radians), its length is
-//     sqrt(d^2 / flatSide^2 + t d / bendScale + turnWeight t^2),
-// so quads keep to flatSide where the surface is flat, and across a bend of
+//     sqrt(d^2 / blobFlatSide^2 + t d / blobBendScale + turnWeight t^2),
+// so quads keep to blobFlatSide where the surface is flat, and across a bend of
 // curvature k their side shrinks with k d^2 (how far a centre lies off its
 // corners' mean) and with t (how far the normal turns). All sides share
 // one rest length, the median side's, and diagonals sqrt(2) times it, so
@@ -26,6 +26,7 @@
 #include "blob_domain.h"
 
 #include "blob_mesh_limits.h"
+#include "blob_settings.h"
 #include "blob_surface_field.h"
 
 #include <algorithm>
@@ -37,10 +38,8 @@ namespace {
 
 constexpr double pi = 3.14159265358979323846;
 
-// The metric's constants (see above), the lifted normal's scale and the
-// relaxation's damping.
-constexpr double flatSide = 0.045;
-constexpr double bendScale = 0.02;
+// The metric's weight on the turn (its two scales are in blob_settings.h),
+// the lifted normal's scale and the relaxation's damping.
 constexpr double turnWeight = 2;
 constexpr double liftBend = 0.07;
 constexpr double damping = 0.7;
@@ -74,7 +73,8 @@ double liftedDistance(const Lifted& a, const Lifted& b) {
 
 double metricLength(const Lifted& a, const Lifted& b) {
     double d = norm(sub(a.p, b.p)), t = norm(sub(a.n, b.n)) / liftBend;
-    double l = std::sqrt(d * d / (flatSide * flatSide) + t * d / bendScale + turnWeight * t * t);
+    double l = std::sqrt(d * d / (blobFlatSide * blobFlatSide) + t * d / blobBendScale +
+                         turnWeight * t * t);
     Point3 m = mul(add(a.p, b.p), 0.5);
     l *= 1 + bossWeight * std::exp(-(m.y * m.y + m.z * m.z) / (bossReach * bossReach));
     return std::min(l, d / shortestMetricSide);

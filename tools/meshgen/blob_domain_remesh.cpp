@@ -9,6 +9,7 @@
 // them too little room to move.
 #include "blob_domain.h"
 
+#include "blob_settings.h"
 #include "blob_surface_field.h"
 
 #include <algorithm>
@@ -22,13 +23,10 @@
 
 namespace {
 
-// Target edge length: sqrt(sizeScale / curvature) between sizeMin and
-// sizeMax, growing by at most sizeGrowth per unit of distance. With these
-// values nearly all of the domain takes sizeMax; only the tightest rims ask
-// for less.
-constexpr double sizeScale = 4;
+// Target edge length: sqrt(blobSizeScale / curvature) between sizeMin and
+// blobSizeMax (blob_settings.h), growing by at most sizeGrowth per unit of
+// distance.
 constexpr double sizeMin = 0.06;
-constexpr double sizeMax = 0.17;
 constexpr double sizeGrowth = 0.35;
 constexpr int sizeCells = 256;  // the target is sampled on this raster over [0, 1]^2
 constexpr int remeshRounds = 12;
@@ -67,7 +65,7 @@ void buildSizeRaster() {
             double k = largestCurvature(std::min(u, 1.0 - 1e-4), std::min(v, 1.0 - 1e-4));
             at[i * n + j] = surf(u, v);
             sizeRaster[i * n + j] =
-                std::clamp(std::sqrt(sizeScale / std::max(k, 1e-9)), sizeMin, sizeMax);
+                std::clamp(std::sqrt(blobSizeScale / std::max(k, 1e-9)), sizeMin, blobSizeMax);
         }
     // h(x) <= h(y) + sizeGrowth |x - y| between raster neighbours.
     for (int round = 0; round < 200; ++round) {

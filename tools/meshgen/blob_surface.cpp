@@ -12,6 +12,7 @@
 #include "quad_surface.h"
 
 #include "blob_domain.h"
+#include "blob_settings.h"
 
 #include <array>
 #include <cstddef>
@@ -20,13 +21,6 @@
 #include <vector>
 
 namespace {
-
-// Sweeps of the spring relaxation after the first split and after the
-// second, and passes of the smoothing. Measured: fewer sweeps leave quads
-// that bend too far; more change nothing the figures show.
-constexpr int firstSplitSweeps = 100;
-constexpr int secondSplitSweeps = 150;
-constexpr int smoothingPasses = 10;
 
 // Rotations carrying the +X face onto the six faces: the identity, the two
 // cyclic turns about (1, 1, 1), and each of those after a half turn about Z.
@@ -57,16 +51,23 @@ bool reversesWinding(int image) {
 
 }  // namespace
 
-void buildBlobSurface(QuadSurface* out) {
+void meshBlobDomain(DomainQuads* out) {
     DomainTriangles coarse;
     remeshBlobDomain(&coarse);
-    DomainQuads mesh;
-    pairAndSplit(&mesh, coarse);
-    relaxBlobDomain(&mesh, 1, firstSplitSweeps);
-    splitQuads(&mesh);
-    relaxBlobDomain(&mesh, 2, secondSplitSweeps);
-    smoothBlobDomain(&mesh, smoothingPasses);
+    pairAndSplit(out, coarse);
+    relaxBlobDomain(out, 1, blobFirstSplitSweeps);
+    splitQuads(out);
+    relaxBlobDomain(out, 2, blobSecondSplitSweeps);
+    smoothBlobDomain(out, blobSmoothingPasses);
+}
 
+void buildBlobSurface(QuadSurface* out) {
+    DomainQuads mesh;
+    meshBlobDomain(&mesh);
+    reflectBlobDomain(out, mesh);
+}
+
+void reflectBlobDomain(QuadSurface* out, const DomainQuads& mesh) {
     const size_t n = mesh.points.size();
     std::vector<Point3> point(n), centre(mesh.quads.size());
     for (size_t i = 0; i < n; ++i)

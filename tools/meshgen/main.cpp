@@ -1,11 +1,15 @@
-// qorv-meshgen OUTPUT_DIR: generates the ring, blob and backdrop meshes and
-// writes ring.mesh, blob.mesh, backdrop.mesh and mesh_counts.h there. Prints
-// the counts, the vertex cache figures and the time taken.
+// qorv-meshgen [--set NAME=VALUE]... OUTPUT_DIR: generates the ring, blob
+// and backdrop meshes and writes ring.mesh, blob.mesh, backdrop.mesh and
+// mesh_counts.h there. Prints the counts, the vertex cache figures and the
+// time taken. --set changes one of the blob's settings for this run (the
+// build never does); qorv-meshgen --settings lists them.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "backdrop.h"
+#include "blob_settings.h"
 #include "gpu_order.h"
 #include "mesh_file_writer.h"
 #include "quad_surface.h"
@@ -35,11 +39,29 @@ void buildClosedMesh(TriangleMesh* out, const char* name, void (*build)(QuadSurf
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: qorv-meshgen OUTPUT_DIR\n");
+    const char* usage = "usage: qorv-meshgen [--set NAME=VALUE]... OUTPUT_DIR | --settings\n";
+    if (argc == 2 && std::string(argv[1]) == "--settings") {
+        printBlobSettings();
+        return 0;
+    }
+    int arg = 1;
+    for (; arg + 1 < argc && std::string(argv[arg]) == "--set"; arg += 2) {
+        const std::string setting = argv[arg + 1];
+        const size_t equals = setting.find('=');
+        char* end = nullptr;
+        double value =
+            equals == std::string::npos ? 0 : std::strtod(setting.c_str() + equals + 1, &end);
+        if (equals == std::string::npos || end == setting.c_str() + equals + 1 || *end != '\0' ||
+            !setBlobSetting(setting.substr(0, equals).c_str(), value)) {
+            std::fprintf(stderr, "qorv-meshgen: no such setting or value: %s\n", setting.c_str());
+            return 2;
+        }
+    }
+    if (arg != argc - 1 || argv[arg][0] == '-') {
+        std::fputs(usage, stderr);
         return 2;
     }
-    const std::string dir = argv[1];
+    const std::string dir = argv[arg];
     auto start = std::chrono::steady_clock::now();
 
     TriangleMesh ring, blob, backdrop;
