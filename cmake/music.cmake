@@ -13,24 +13,7 @@ endif()
 # The mix before encoding, for the tests that measure it.
 set(QORV_MUSIC_MIX ${CMAKE_BINARY_DIR}/music/mix.f32)
 
-if(NOT CMAKE_CROSSCOMPILING)
-  add_subdirectory(${PROJECT_SOURCE_DIR}/tools/musicgen ${CMAKE_BINARY_DIR}/tools/musicgen)
-  set(QORV_MUSICGEN $<TARGET_FILE:qorv-musicgen>)
-  set(QORV_MUSICGEN_TARGET qorv-musicgen)
-else()
-  # The cross and browser builds build it with the host's compiler, as a
-  # project of its own (as they do qorv-meshgen).
-  include(ExternalProject)
-  set(QORV_MUSICGEN ${CMAKE_BINARY_DIR}/musicgen-host/qorv-musicgen)
-  ExternalProject_Add(qorv_musicgen_host
-    SOURCE_DIR ${PROJECT_SOURCE_DIR}/tools/musicgen
-    BINARY_DIR ${CMAKE_BINARY_DIR}/musicgen-host
-    CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
-    INSTALL_COMMAND ""
-    BUILD_ALWAYS ON
-    BUILD_BYPRODUCTS ${QORV_MUSICGEN})
-  set(QORV_MUSICGEN_TARGET qorv_musicgen_host)
-endif()
+qorv_host_tool(musicgen)
 
 set(qorv_music_outputs ${QORV_MUSIC_OGG} ${QORV_MUSIC_MIX})
 set(qorv_music_copies)

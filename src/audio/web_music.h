@@ -2,7 +2,7 @@
 // decoded on the show's own thread, a slice at a time.
 #pragma once
 
-// Tops up what is queued for playing to about half a second; the shell calls
+// Tops up what is queued for playing to about three seconds; the shell calls
 // it once a frame. Does nothing before BASS_ChannelPlay or after BASS_Free.
 void musicPump();
 

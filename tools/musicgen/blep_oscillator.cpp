@@ -16,6 +16,7 @@
 #include <cmath>
 #include <vector>
 
+#include "kaiser_window.h"
 #include "sample_rate.h"
 
 namespace {
@@ -24,16 +25,6 @@ constexpr int kPhases = 64;  // table points per sample; linear between them
 constexpr int kTableSize = 2 * kBlepHalfWidth * kPhases + 1;
 constexpr double kCutoffHz = 18500.0;
 constexpr double kKaiserBeta = 9.0;
-
-// The modified Bessel function of the first kind, order 0, by its series.
-double besselI0(double x) {
-    double sum = 1.0, term = 1.0;
-    for (int k = 1; k < 40; ++k) {
-        term *= (x / (2.0 * k)) * (x / (2.0 * k));
-        sum += term;
-    }
-    return sum;
-}
 
 // residual[i]: the band-limited step minus the ideal step at time
 // i / kPhases - kBlepHalfWidth samples from the jump.
@@ -45,8 +36,7 @@ std::vector<float> makeResidual() {
     for (int i = 0; i < kTableSize; ++i) {
         const double t = double(i) / kPhases - kBlepHalfWidth;
         const double r = t / kBlepHalfWidth;
-        const double window =
-            besselI0(kKaiserBeta * std::sqrt(std::fmax(0.0, 1.0 - r * r))) / besselI0(kKaiserBeta);
+        const double window = kaiserWindow(r, kKaiserBeta);
         const double sinc = t == 0.0 ? 2.0 * fc : std::sin(2.0 * pi * fc * t) / (pi * t);
         impulse[i] = sinc * window;
         total += impulse[i];

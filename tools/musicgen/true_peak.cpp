@@ -8,20 +8,13 @@
 #include <cmath>
 #include <vector>
 
+#include "kaiser_window.h"
+
 namespace {
 
 constexpr int kTaps = 32;  // per phase: 16 samples before and 16 after
 constexpr int kPhases = 4;
 constexpr double kBeta = 8.0;
-
-double besselI0(double x) {
-    double sum = 1.0, term = 1.0;
-    for (int k = 1; k < 40; ++k) {
-        term *= (x / (2.0 * k)) * (x / (2.0 * k));
-        sum += term;
-    }
-    return sum;
-}
 
 struct Interpolator {
     float taps[kPhases][kTaps];
@@ -36,8 +29,7 @@ Interpolator makeInterpolator() {
             // The tap for the sample k - 15 places from i, at time i + p / 4.
             const double t = double(k - kTaps / 2 + 1) - double(p) / kPhases;
             const double r = t / (kTaps / 2);
-            const double w =
-                besselI0(kBeta * std::sqrt(std::max(0.0, 1.0 - r * r))) / besselI0(kBeta);
+            const double w = kaiserWindow(r, kBeta);
             f.taps[p][k] = float(std::sin(pi * t) / (pi * t) * w);
             sum += f.taps[p][k];
         }
