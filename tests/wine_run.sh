@@ -23,4 +23,18 @@ if [ ! -f "$prefix/system.reg" ]; then
     fi
   ) 9>"$prefix.lock"
 fi
-exec "$loader" "$@"
+# NOTE: wineserver quits a few seconds after its last program ends, and a
+# program that connects just as it quits stops before it has run, with "wine
+# client error:0: recvmsg: Connection reset by peer". A busy machine meets
+# that gap between two tests now and then, so such a start is tried again;
+# the program's own failures are not. Its errors are passed on when it ends.
+err=$(mktemp)
+for try in 1 2 3; do
+  "$loader" "$@" 2>"$err"
+  code=$?
+  cat "$err" >&2
+  grep -q '^wine client error' "$err" || break
+  echo "wine_run.sh: Wine lost its server at the start, try $try of 3" >&2
+done
+rm -f "$err"
+exit $code

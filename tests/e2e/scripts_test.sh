@@ -5,7 +5,8 @@
 #           the kernel probe replaced, so nothing is installed: a healthy
 #           machine, a failing i386 index, an i386 step that cannot pair
 #           versions, a kernel without 32-bit code, a failed show step
-#   probes  scripts/runs-32bit-code and scripts/wine-runs-32bit with binutils,
+#   probes  scripts/runs-32bit-code, scripts/wine-runs-32bit and the test
+#           programs' Wine wrapper with binutils,
 #           the kernel probe and wine replaced
 #   rules   scripts/check-layers on the tree and on a tree with one upward
 #           include; the web preset configured without emcmake
@@ -239,6 +240,23 @@ test_probes() {
   [ $? = 0 ] && [ -z "$out" ] || fail "a wine that runs it: '$out'"
   [ -d "$work/prefix" ] || fail "the probe's prefix was not kept"
   [ "$(cat "$FAKE_STATE.wine")" = "win32 $work/prefix" ] || fail "wine ran as $(cat "$FAKE_STATE.wine")"
+
+  # The test programs' wrapper starts a program again only when Wine lost its
+  # server before the program ran, and passes on the program's own exit code.
+  local runner=$repo/tests/wine_run.sh loader=$fakes/loader
+  mkdir -p "$work/wp" && : >"$work/wp/system.reg"
+  fake loader 'n=$(($(cat "$FAKE_STATE.n" 2>/dev/null || echo 0) + 1)); echo $n >"$FAKE_STATE.n"
+[ "$n" -le "$FAKE_LOST" ] && { echo "wine client error:0: recvmsg: Connection reset by peer" >&2; exit 1; }
+echo "ran $*"; exit $FAKE_EXIT'
+  for want in 0:0:1:0 1:0:2:0 1:3:2:3 3:0:3:1 0:5:1:5; do
+    IFS=: read -r lost exit tries code <<<"$want"
+    rm -f "$FAKE_STATE.n"
+    out=$(FAKE_LOST=$lost FAKE_EXIT=$exit "$runner" "$work/wp" win64 "$loader" t.exe --a 2>/dev/null)
+    got=$?
+    [ "$got" = "$code" ] && [ "$(cat "$FAKE_STATE.n")" = "$tries" ] ||
+      fail "wine_run.sh, server lost $lost times, program exit $exit: exit $got after $(cat "$FAKE_STATE.n") starts"
+    [ "$lost" -ge 3 ] || [ "$out" = "ran t.exe --a" ] || fail "wine_run.sh: program said '$out'"
+  done
   echo "probes: pass"
 }
 
