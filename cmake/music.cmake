@@ -41,7 +41,7 @@ if(TARGET docs)
   # The README's spectrogram of the soundtrack, with the show's moments marked,
   # made with the contact sheet beside it.
   add_custom_target(docs_soundtrack
-    COMMAND bash ${PROJECT_SOURCE_DIR}/tools/musicgen/spectrogram.sh ${QORV_MUSIC_OGG}
+    COMMAND bash ${PROJECT_SOURCE_DIR}/tools/musicgen/sonogram.sh ${QORV_MUSIC_OGG}
             ${PROJECT_SOURCE_DIR}/docs/soundtrack-spectrogram.png
     DEPENDS qorv_music
     COMMENT "Drawing docs/soundtrack-spectrogram.png"

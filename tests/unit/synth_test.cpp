@@ -11,12 +11,12 @@
 
 #include "blep_oscillator.h"
 #include "envelope.h"
+#include "fourier.h"
 #include "limiter.h"
 #include "noise.h"
 #include "reverb.h"
 #include "sample_rate.h"
 #include "score.h"
-#include "spectrum.h"
 #include "svf.h"
 #include "true_peak.h"
 #include "voice.h"

@@ -4,7 +4,7 @@
 # 22 kHz at the top, 0 s at the left to the file's end at the right), a line
 # at each bar where the picture changes, and the bar's number and what
 # happens there above it.
-# usage: spectrogram.sh C_OGG OUT.png
+# usage: sonogram.sh C_OGG OUT.png
 set -euo pipefail
 ogg="$1" out="$2"
 width=1200 height=400 top=62
