@@ -3,16 +3,10 @@
 // to multiresolution modeling", Symposium on Geometry Processing 2004:
 // edges longer than 4/3 of the target length are split, those shorter than
 // 4/5 collapsed, edges flipped towards valence 6 (4 on the mirror lines),
-// and points relaxed tangentially. Lengths are measured in the surface
-// lifted into six dimensions (position, and the normal scaled by
-// blobLiftScale), after B. Levy and N. Bonneel, "Variational anisotropic
-// surface meshing with Voronoi parallel linear enumeration", 21st
-// International Meshing Roundtable, 2012: triangles even in the lifted
-// space are long along a groove and short across it, where the normal
-// turns. The scale is small, so the mesh stays nearly even on the surface:
-// two splits and the relaxation that follow make the fine quads, and a
-// coarse mesh that already crowded onto the walls would leave them too
-// little room to move.
+// and points relaxed tangentially, all measured on the surface. The mesh is
+// nearly even: two splits and the relaxation that follow make the fine
+// quads, and a coarse mesh that already crowded onto the walls would leave
+// them too little room to move.
 #include "blob_domain.h"
 
 #include "blob_settings.h"
@@ -153,32 +147,10 @@ double orient(int a, int b, int c) {
     return orientation(V[a].u, V[a].v, V[b].u, V[b].v, V[c].u, V[c].v);
 }
 
-// The surface point at (u, v) lifted into six dimensions: its position and
-// its unit normal times blobLiftScale.
-void liftedPoint(Point3* p, Point3* n, double u, double v) {
-    Point3 pu, pv;
-    blobFacePoint(p, &pu, &pv, u, v);
-    *n = cross(pu, pv);
-    *n = mul(*n, blobLiftScale / norm(*n));
-}
-
-// Length of the edge's lifted curve, by chords between liftPieces points
-// along it in (u, v): over a flat the length on the surface, across a bend
-// longer by the turn of the normal, so that triangles of one length in the
-// lifted space are long along a groove and short across it.
-constexpr int liftPieces = 4;
+// Length over the surface: two chords through the midpoint in (u, v).
 double edgeLength(int a, int b) {
-    Point3 p0, n0, p1, n1;
-    liftedPoint(&p0, &n0, V[a].u, V[a].v);
-    double length = 0;
-    for (int k = 1; k <= liftPieces; ++k) {
-        double t = double(k) / liftPieces;
-        liftedPoint(&p1, &n1, V[a].u + t * (V[b].u - V[a].u), V[a].v + t * (V[b].v - V[a].v));
-        Point3 d = sub(p1, p0), e = sub(n1, n0);
-        length += std::sqrt(dot(d, d) + dot(e, e));
-        p0 = p1, n0 = n1;
-    }
-    return length;
+    Point3 m = surf(0.5 * (V[a].u + V[b].u), 0.5 * (V[a].v + V[b].v));
+    return norm(sub(V[a].p, m)) + norm(sub(m, V[b].p));
 }
 double targetLength(int a, int b) {
     return sizeAt(0.5 * (V[a].u + V[b].u), 0.5 * (V[a].v + V[b].v));

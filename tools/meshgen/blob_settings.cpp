@@ -18,7 +18,6 @@ struct Setting {
 const Setting settings[] = {
     {"SizeScale", &blobSizeScale, nullptr},
     {"SizeMax", &blobSizeMax, nullptr},
-    {"LiftScale", &blobLiftScale, nullptr},
     {"FlatSide", &blobFlatSide, nullptr},
     {"BendScale", &blobBendScale, nullptr},
     {"FirstSplitSweeps", nullptr, &blobFirstSplitSweeps},

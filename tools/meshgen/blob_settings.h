@@ -9,12 +9,6 @@
 // domain takes blobSizeMax; only the tightest rims ask for less.
 inline double blobSizeScale = 4;
 inline double blobSizeMax = 0.17;
-// Step 1: lengths are measured in the lifted space of position and normal,
-// the unit normal scaled by blobLiftScale: an edge across a bend through
-// angle t counts sqrt(d^2 + (blobLiftScale t)^2), so the coarse triangles,
-// and the quads split from them, are short across the pits' rims and the
-// ridges and long along them.
-inline double blobLiftScale = 0.03;
 // Step 4: the spring metric's two scales, the side of a quad on the flat and
 // the length over which a turn of the normal counts as much as that side.
 inline double blobFlatSide = 0.045;

