@@ -44,10 +44,12 @@
 EM_JS(void, publishFrameCount, (double frames), { Module.qorvFrame = frames; });
 // Whether c.ogg opened as a stream that plays.
 EM_JS(void, publishMusic, (int playing), { Module.qorvMusic = playing; });
-// The music queue: slices queued so far, and the times the source ran dry.
-EM_JS(void, publishMusicQueue, (int slices, int ranDry), {
+// The music queue: slices queued so far, the times the source ran dry, and
+// the frames dropped for ?from=N (left undefined without it).
+EM_JS(void, publishMusicQueue, (int slices, int ranDry, double skipped), {
     Module.qorvMusicSlices = slices;
     Module.qorvMusicRanDry = ranDry;
+    if (skipped >= 0) Module.qorvMusicSkipped = skipped;
 });
 
 namespace {
@@ -181,9 +183,9 @@ void finishShow(int code) {
 EM_BOOL onFrame(double, void*) {
     if (!running) return EM_FALSE;
     musicPump();
-    int slices = 0, ranDry = 0;
-    musicQueueCounts(&slices, &ranDry);
-    publishMusicQueue(slices, ranDry);
+    MusicQueueFigures queue;
+    musicQueueFigures(&queue);
+    publishMusicQueue(queue.slices, queue.ranDry, queue.skippedFrames);
     inFrame = true;
     if (setjmp(frameExit) != 0) {
         inFrame = false;

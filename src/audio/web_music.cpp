@@ -6,7 +6,6 @@
 // musicStartAt the stream starts later in, for ?from=N.
 #include <AL/al.h>
 #include <AL/alc.h>
-#include <emscripten.h>
 
 #include <cstdint>
 
@@ -41,9 +40,9 @@ int16_t slice[sliceFrames * 2];
 int slicesQueued = 0;
 int timesRanDry = 0;
 double startSeconds = 0.0;
+long long framesSkipped = -1;
 
-// Decodes and drops the frames before startSeconds, and tells the page how
-// many it dropped (Module.qorvMusicSkipped, for the tests).
+// Decodes and drops the frames before startSeconds.
 void skipToStart() {
     const long long skip = static_cast<long long>(startSeconds * decoder.sampleRate + 0.5);
     long long done = 0;
@@ -56,7 +55,7 @@ void skipToStart() {
         }
         done += frames;
     }
-    EM_ASM({ Module.qorvMusicSkipped = $0; }, static_cast<double>(done));
+    framesSkipped = done;
 }
 
 // Decodes the next slice into buffer and queues it; false at the end.
@@ -139,9 +138,8 @@ void musicPump() {
     }
 }
 
-void musicQueueCounts(int* slices, int* ranDry) {
-    *slices = slicesQueued;
-    *ranDry = timesRanDry;
+void musicQueueFigures(MusicQueueFigures* out) {
+    *out = {slicesQueued, timesRanDry, static_cast<double>(framesSkipped)};
 }
 
 int BASS_Free() {
@@ -155,6 +153,7 @@ int BASS_Free() {
     if (streamOpen) oggClose(&decoder);
     streamOpen = playing = decodedAll = false;
     slicesQueued = timesRanDry = 0;
+    framesSkipped = -1;
     musicStream = 0;
     alcMakeContextCurrent(nullptr);
     if (context) alcDestroyContext(context);

@@ -6,9 +6,16 @@
 // it once a frame. Does nothing before BASS_ChannelPlay or after BASS_Free.
 void musicPump();
 
-// Slices queued since the music started, and how many times the source had
-// played everything queued before the next frame came (it then restarts).
-void musicQueueCounts(int* slices, int* ranDry);
+// What the page's tests read of the music queue: slices queued since the
+// music started, how many times the source had played everything queued
+// before the next frame came (it then restarts), and the frames dropped to
+// start later in (-1 when no later start was asked for).
+struct MusicQueueFigures {
+    int slices;
+    int ranDry;
+    double skippedFrames;
+};
+void musicQueueFigures(MusicQueueFigures* out);
 
 // Development mode (the page's ?from=N): the music starts this many seconds
 // in, the frames before that decoded and dropped when it starts. Called
